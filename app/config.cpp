@@ -1,0 +1,1 @@
+#include "app/config.h"

@@ -1,0 +1,1 @@
+#include "app/fatal.h"

@@ -1,0 +1,1 @@
+// The ZIP component goes here.

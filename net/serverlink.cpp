@@ -1,0 +1,1 @@
+// ServerLink goes here.

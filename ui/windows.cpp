@@ -1,0 +1,1 @@
+// The four windows are added here.
