@@ -46,7 +46,10 @@ private:
                 // Re-armed before the callback: a handler that waits in a nested loop
                 // must still see later data on the same socket.
                 m_notifier.setEnabled(true);
-                m_onReadable();
+                // A copy: the callback may destroy this watch (a link closed by its own
+                // handler) and with it the stored function.
+                const std::function<void()> onReadable = m_onReadable;
+                onReadable();
             },
             Qt::QueuedConnection);
     }
