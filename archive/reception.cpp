@@ -1,0 +1,159 @@
+#include "archive/reception.h"
+
+#include "archive/zipcomponent.h"
+
+#include <algorithm>
+#include <string>
+
+namespace examclient {
+namespace {
+
+const Text receiveDirectory = "D:\\e1";
+
+// APPNOTE 4.3.16: the end-of-central-directory record is 22 bytes and a comment of up
+// to 65,535 bytes, so a complete archive ends within the last 65,557 bytes.
+constexpr std::uint32_t endRecordSignature = 0x06054b50;
+constexpr std::uint32_t centralHeaderSignature = 0x02014b50;
+constexpr std::size_t endRecordSize = 22;
+constexpr std::size_t tailLength = endRecordSize + 0xffff;
+
+std::uint16_t read16(const std::uint8_t* bytes)
+{
+    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
+}
+
+std::uint32_t read32(const std::uint8_t* bytes)
+{
+    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
+           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
+}
+
+unsigned assemblyCounter = 0;
+
+} // namespace
+
+Text receiveFilePath()
+{
+    return receiveDirectory + "\\1.zip";
+}
+
+void appendToReceiveFile(const Bytes& arrival)
+{
+    if (!pathExists(receiveDirectory))
+        createDirectoryPath(receiveDirectory);
+    int file = openFile(receiveFilePath(), FileOpenMode::Write, FileShare::ReadWrite);
+    seekToEnd(file);
+    writeBytes(file, arrival);
+    closeFile(file);
+}
+
+bool isSafeExamineeNumber(const Text& examineeNumber)
+{
+    // Byte for byte, trail bytes included: stricter than needed, never looser.
+    return !examineeNumber.empty() && examineeNumber != "." &&
+           examineeNumber.find_first_of("\\/:") == Text::npos && examineeNumber.find("..") == Text::npos;
+}
+
+ArchiveReception::ArchiveReception(ZipComponent& component) : m_component(component) {}
+
+ArchiveReception::~ArchiveReception()
+{
+    discard();
+}
+
+void ArchiveReception::receive(const Bytes& arrival, const Text& examineeNumber)
+{
+    appendToReceiveFile(arrival);
+    if (m_broken || arrival.empty())
+        return;
+    append(arrival);
+    if (!m_broken && isComplete())
+        publish(examineeNumber);
+}
+
+void ArchiveReception::append(const Bytes& arrival)
+{
+    if (!m_assembly) {
+        // A name of our own next to the examinee's archive, so that publishing is a
+        // rename within one directory. Never an existing file: a stale one is skipped.
+        for (int attempt = 0; attempt < 100 && !m_assembly; ++attempt) {
+            m_assemblyPath = "D:\\~examclient-" + std::to_string(++assemblyCounter) + ".part";
+            m_assembly = FileHandle::createNew(m_assemblyPath);
+        }
+        if (!m_assembly) {
+            m_broken = true;
+            return;
+        }
+    }
+    if (!m_assembly->writeAll(arrival.data(), arrival.size())) {
+        discard();
+        m_broken = true;
+        return;
+    }
+    m_assembled += arrival.size();
+
+    if (arrival.size() >= tailLength) {
+        m_tail.assign(arrival.end() - static_cast<std::ptrdiff_t>(tailLength), arrival.end());
+    } else {
+        m_tail.insert(m_tail.end(), arrival.begin(), arrival.end());
+        if (m_tail.size() > tailLength)
+            m_tail.erase(m_tail.begin(), m_tail.end() - static_cast<std::ptrdiff_t>(tailLength));
+    }
+}
+
+// Complete: an end record ends exactly at the last byte received, on one disk, and its
+// central directory lies in the assembled bytes right before it, starting with a central
+// header where the record says. Its offset counts from the first byte of this assembly,
+// so an archive stored whole inside another one (an inner end record that happens to
+// end an arrival) does not pass for the outer archive.
+bool ArchiveReception::isComplete() const
+{
+    if (m_tail.size() < endRecordSize)
+        return false;
+    std::size_t last = m_tail.size() - endRecordSize;
+    for (std::size_t commentLength = 0; commentLength <= last && commentLength <= 0xffff; ++commentLength) {
+        const std::uint8_t* record = &m_tail[last - commentLength];
+        if (read32(record) != endRecordSignature || read16(record + 20) != commentLength)
+            continue;
+        std::uint64_t recordPosition = m_assembled - endRecordSize - commentLength;
+        std::uint64_t directorySize = read32(record + 12);
+        std::uint64_t directoryOffset = read32(record + 16);
+        if (read16(record + 4) != 0 || read16(record + 6) != 0 || directoryOffset + directorySize != recordPosition)
+            continue;
+        if (read16(record + 10) == 0)
+            return directorySize == 0;
+        std::uint8_t signature[4];
+        if (m_assembly->readAt(directoryOffset, signature, sizeof signature) == 4 &&
+            read32(signature) == centralHeaderSignature)
+            return true;
+    }
+    return false;
+}
+
+void ArchiveReception::publish(const Text& examineeNumber)
+{
+    Text assemblyPath = m_assemblyPath;
+    bool closed = m_assembly->close();
+    m_assembly.reset();
+    m_assembled = 0;
+    m_tail.clear();
+
+    Text archivePath = "D:\\" + examineeNumber + ".zip";
+    if (!closed || !isSafeExamineeNumber(examineeNumber) || !renameFile(assemblyPath, archivePath)) {
+        removeFile(assemblyPath);
+        return;
+    }
+    m_component.extract(archivePath, "D:\\" + examineeNumber);
+}
+
+void ArchiveReception::discard()
+{
+    if (!m_assembly)
+        return;
+    m_assembly.reset();
+    removeFile(m_assemblyPath);
+    m_assembled = 0;
+    m_tail.clear();
+}
+
+} // namespace examclient
