@@ -1,1 +1,0 @@
-// The four windows are added here.
