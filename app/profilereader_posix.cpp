@@ -4,8 +4,10 @@
 
 #include "app/platformpaths.h"
 
-#include <fstream>
-#include <iterator>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace examclient {
 namespace {
@@ -77,15 +79,32 @@ std::optional<HostPath> hostPathOf(std::string_view file)
     return path;
 }
 
-// The whole file, or nothing when it cannot be read.
+// The whole file, or nothing when it is no regular file or cannot be read. Opened without
+// blocking, so that a pipe or device of that name cannot stall the program.
 std::optional<std::string> readFile(const HostPath& path)
 {
-    std::ifstream stream(path, std::ios::binary);
-    if (!stream)
+    int descriptor = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0)
         return std::nullopt;
-    std::string content((std::istreambuf_iterator<char>(stream)), std::istreambuf_iterator<char>());
-    if (stream.bad())
-        return std::nullopt;
+    std::optional<std::string> content;
+    struct stat status {};
+    if (fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode)) {
+        content.emplace();
+        char buffer[8192];
+        for (;;) {
+            ssize_t count = read(descriptor, buffer, sizeof buffer);
+            if (count > 0) {
+                content->append(buffer, static_cast<std::size_t>(count));
+            } else if (count < 0 && errno == EINTR) {
+                continue;
+            } else {
+                if (count < 0)
+                    content.reset();
+                break;
+            }
+        }
+    }
+    close(descriptor);
     return content;
 }
 
