@@ -47,6 +47,12 @@ bool createEntryDirectories(const DirectoryHandle& target, const std::vector<std
 
 // The directory that holds a file entry. Nothing is created: the entry's directory must
 // exist already, as a real directory, not a link.
+// An entry's name for an operator's terminal.
+std::string printableName(const ArchiveEntry& entry)
+{
+    return entry.nameIsUtf8() ? entry.name : gbkToUtf8(entry.name);
+}
+
 std::optional<DirectoryHandle> openParentDirectory(const Text& targetDirectory, const std::vector<std::string>& components)
 {
     auto current = DirectoryHandle::open(targetDirectory);
@@ -158,14 +164,14 @@ int ZipComponent::extract(const Text& archivePath, const Text& targetDirectory)
             entryPath(entry.name, entry.nameIsUtf8() ? EntryNameEncoding::Utf8 : EntryNameEncoding::Gbk);
         if (path.problem != EntryPathProblem::None)
             return failureEnd(progress, 0, ExtractFailure::UnsafeName,
-                              std::string(describe(path.problem)) + ": " + entry.name);
+                              std::string(describe(path.problem)) + ": " + printableName(entry));
         if (!target)
             target = DirectoryHandle::open(targetDirectory);
 
         if (entry.isDirectory()) {
             if (!target || !createEntryDirectories(*target, path.components))
                 return failureEnd(progress, 0, ExtractFailure::DirectoryNotCreatable,
-                                  "the directory cannot be created: " + entry.name);
+                                  "the directory cannot be created: " + printableName(entry));
         } else {
             EntryWriteResult result = EntryWriteResult::CannotCreate;
             auto parent = openParentDirectory(targetDirectory, path.components);
@@ -179,7 +185,7 @@ int ZipComponent::extract(const Text& archivePath, const Text& targetDirectory)
             }
             if (result != EntryWriteResult::Written)
                 return failureEnd(progress, 0, ExtractFailure::FileNotWritten,
-                                  std::string(describe(result)) + ": " + entry.name);
+                                  std::string(describe(result)) + ": " + printableName(entry));
         }
 
         progress.current = i;

@@ -45,8 +45,8 @@ public:
     int extract(const Text& archivePath, const Text& targetDirectory);
 
     ExtractFailure lastFailure() const { return m_lastFailure; }
-    // One line on the last failure for an operator: plain ASCII words and the entry's
-    // name as stored.
+    // One line on the last failure for an operator, in UTF-8: plain words and the
+    // entry's name.
     const std::string& lastFailureReason() const { return m_lastReason; }
 
 private:
