@@ -110,6 +110,11 @@ bool pathExists(const Text& windowsPath)
 
 bool createDirectory(const Text& windowsPath)
 {
+    // A drive's root is the drive itself: it exists or not, but it is never made.
+    bool driveRoot = windowsPath.size() >= 2 && windowsPath[1] == ':' &&
+                     (windowsPath.size() == 2 || (windowsPath.size() == 3 && windowsPath[2] == '\\'));
+    if (driveRoot)
+        return false;
     auto path = hostPath(windowsPath);
     return path && ::mkdir(path->c_str(), 0777) == 0;
 }
@@ -326,6 +331,7 @@ bool DirectoryHandle::setChildAttributes(const std::string& name, std::uint32_t 
 
 std::optional<FileHandle> DirectoryHandle::createChildFile(const std::string& name, std::uint32_t attributes) const
 {
+    // O_NONBLOCK: a FIFO planted under the name must not hang the extraction.
     int descriptor =
         ::openat(m_descriptor, name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
     if (descriptor < 0)
