@@ -58,22 +58,23 @@ struct ControlStyle {
     std::uint32_t textColour = 0x000000; // 0xRRGGBB
     int fontPixelHeight = 0;             // 0: the system's default GUI font
     Alignment alignment = Alignment::Left;
-    Background background;               // labels: the panel picture, tiled
+    Background background{};             // labels: the panel picture, tiled
     const char* picture = nullptr;       // picture boxes
 };
 
-// One row of a window's control table, in creation order.
+// One row of a window's control table, in creation order. Every member after `kind` has a
+// default, so a row states only what differs.
 struct ControlDefinition {
     const char* name;                   // GBK, the object name
     ControlKind kind;
     const char* container = nullptr;    // nullptr: the window
     int page = 0;                       // page of a page-container parent
-    Point at;
-    Size size;
-    Text text;                          // caption or content as created
+    Point at{};
+    Size size{};
+    Text text{};                        // caption or content as created
     bool disabled = false;
     int tabOrder = -1;                  // -1: takes no focus by Tab
-    ControlStyle style;
+    ControlStyle style{};
     int pageCount = 0;                  // page containers
 };
 
@@ -102,15 +103,15 @@ struct ComponentBinding {
 // handlers share (links, components); it is destroyed with the window, after its
 // controls, so the window's links close when the window is destroyed.
 struct WindowDefinition {
-    std::string name;        // ASCII, unique among open windows: "LoginWindow"
-    Text caption;
-    Size size;
-    Background background;
-    std::vector<ControlDefinition> controls;
-    Handler created;         // before the window is first shown
-    std::vector<EventBinding> bindings;
-    std::vector<ComponentBinding> componentBindings;
-    std::shared_ptr<void> state;
+    std::string name{};      // ASCII, unique among open windows: "LoginWindow"
+    Text caption{};
+    Size size{};
+    Background background{};
+    std::vector<ControlDefinition> controls{};
+    Handler created{};       // before the window is first shown
+    std::vector<EventBinding> bindings{};
+    std::vector<ComponentBinding> componentBindings{};
+    std::shared_ptr<void> state{};
 };
 
 // Builds a window's definition; called only when the window is not open yet.

@@ -75,7 +75,7 @@ void PictureBox::paintEvent(QPaintEvent*)
         painter.drawPixmap(0, 0, m_picture);
 }
 
-WindowTimer::WindowTimer(QObject* parent) : QObject(parent)
+WindowTimer::WindowTimer(QObject* parent) : QObject(parent), m_timer(this)
 {
     // A precise timer keeps a one-second clock from drifting across second boundaries.
     m_timer.setTimerType(Qt::PreciseTimer);
@@ -107,22 +107,37 @@ void WindowTimer::timedOut()
         m_tickWaiting = true;
         return;
     }
+    postTick();
+}
+
+void WindowTimer::postTick()
+{
+    // The handler runs from a posted call, never inside the timer's own activation:
+    // Qt does not activate a timer again while its activation is being handled, so a
+    // handler waiting in a nested loop would otherwise never see a tick come.
+    if (m_tickPosted)
+        return;
+    m_tickPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this, start = m_start] {
+            m_tickPosted = false;
+            if (start == m_start && m_timer.isActive() && !m_suppressed)
+                runTick();
+        },
+        Qt::QueuedConnection);
+}
+
+void WindowTimer::runTick()
+{
     m_inHandler = true;
     if (m_onTick)
         m_onTick();
     m_inHandler = false;
     if (m_tickWaiting) {
         m_tickWaiting = false;
-        // From the loop, not from here: the waiting tick is a tick like any other.
-        QMetaObject::invokeMethod(
-            this, [this, start = m_start] { deliverWaitingTick(start); }, Qt::QueuedConnection);
+        postTick();
     }
-}
-
-void WindowTimer::deliverWaitingTick(unsigned start)
-{
-    if (start == m_start && m_timer.isActive())
-        timedOut();
 }
 
 } // namespace examclient::qt

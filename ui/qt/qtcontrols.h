@@ -5,6 +5,7 @@
 
 #include "ui/toolkit.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QPixmap>
 #include <QString>
@@ -51,6 +52,16 @@ private:
     QPixmap m_picture;
 };
 
+// A check box that toggles on a click anywhere in its rectangle, not only on the box
+// and its text.
+class CheckBox final : public QCheckBox {
+public:
+    CheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
+
+protected:
+    bool hitButton(const QPoint& position) const override { return rect().contains(position); }
+};
+
 // A window timer. A tick that comes while the previous tick's handler still runs (in a
 // nested loop) waits, at most one; ticks missed while the thread was busy are dropped.
 class WindowTimer final : public QObject {
@@ -67,7 +78,8 @@ public:
 
 private:
     void timedOut();
-    void deliverWaitingTick(unsigned start);
+    void postTick();
+    void runTick();
 
     QTimer m_timer;
     std::function<void()> m_onTick;
@@ -75,6 +87,7 @@ private:
     bool m_suppressed = false;
     bool m_inHandler = false;
     bool m_tickWaiting = false;
+    bool m_tickPosted = false;
     unsigned m_start = 0; // counts restarts, so a stale waiting tick is dropped
 };
 

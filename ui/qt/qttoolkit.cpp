@@ -126,12 +126,6 @@ void showMessageBox(const Text& text, ui::MessageStyle style, const Text& title,
     loop.exec();
 }
 
-void destroyAllWindows()
-{
-    while (!openWindows().empty())
-        destroyWindow(*openWindows().back());
-}
-
 } // namespace
 
 QString toQString(std::string_view gbk)
@@ -162,6 +156,12 @@ void destroyWindow(QtWindow& window)
     destroyed.reset();
     if (windows.empty() && messageLoopEntered)
         postQuitRequest(0);
+}
+
+void destroyAllWindows()
+{
+    while (!openWindows().empty())
+        destroyWindow(*openWindows().back());
 }
 
 } // namespace examclient::qt

@@ -27,4 +27,8 @@ QWidget& windowWidget(ui::Window& window);
 // window itself when its destruction is due.
 void destroyWindow(QtWindow& window);
 
+// Destroys every open window at once, the last opened first: the fatal error's cleanup,
+// and tests that must leave nothing behind.
+void destroyAllWindows();
+
 } // namespace examclient::qt

@@ -178,7 +178,7 @@ void QtWindow::createControls()
             break;
         }
         case ui::ControlKind::CheckBox:
-            widget = new QCheckBox(toQString(row.text), window);
+            widget = new CheckBox(toQString(row.text), window);
             break;
         case ui::ControlKind::PictureBox:
             widget = new PictureBox(window, row.style.picture);
@@ -357,7 +357,7 @@ void QtWindow::showCentred()
         }
     }
     m_widget->show();
-    activate();
+    m_widget->activateWindow();
 }
 
 void QtWindow::activate()

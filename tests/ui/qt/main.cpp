@@ -1,0 +1,20 @@
+// One QApplication for every test: the toolkit is initialised once, as the program
+// does, and shut down after the last test.
+#include "ui/toolkit.h"
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QtGlobal>
+
+int main(int argc, char** argv)
+{
+    // Headless unless the caller chose a display (a look under Xvfb).
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+    examclient::ui::initialiseToolkit(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    const int result = RUN_ALL_TESTS();
+    examclient::ui::shutdownToolkit();
+    return result;
+}
