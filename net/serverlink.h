@@ -5,6 +5,10 @@
 // loop of app/eventloop.h: `dataArrival` with every byte readable at that moment, and
 // `connectionClosed` when the peer closes or resets the connection. There is no framing:
 // the receiving handler takes each arrival as one whole message.
+//
+// One arrival holds at most 64 MiB: a peer that sends faster than the link reads would
+// otherwise keep the GUI thread in the read loop without end. What is left unread makes
+// the next arrival, so no byte is lost.
 #pragma once
 
 #include "app/text.h"

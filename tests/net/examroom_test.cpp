@@ -114,10 +114,10 @@ TEST(CommandLine, DefaultsServeTheSamplesOnTheFixedPorts)
 
 TEST(CommandLine, ReadsOptions)
 {
-    CommandLine line = parseCommandLine({"--port-base", "20000", "--schedule-port", "0", "--start-at",
-                                         "2026-06-07 09:05:03", "--duration", "90", "--chunk-range", "10:20", "--seed",
-                                         "7", "--pause-ms", "5"},
-                                        "samples");
+    CommandLine line =
+        parseCommandLine({"--port-base", "20000", "--schedule-port", "0", "--start-at", "2026-06-07 09:05:03",
+                          "--duration", "90", "--chunk-range", "10:20", "--seed", "7", "--pause-ms", "5"},
+                         "samples");
     ASSERT_TRUE(line.error.empty()) << line.error;
     EXPECT_EQ(line.options.loginPort, 20000);
     EXPECT_EQ(line.options.precautionsPort, 20001);
@@ -135,8 +135,14 @@ TEST(CommandLine, ReadsOptions)
 TEST(CommandLine, RejectsWhatItDoesNotUnderstand)
 {
     const std::vector<std::vector<std::string>> wrong = {
-        {"--login-port", "65536"}, {"--chunk", "0"},           {"--chunk-range", "20:10"}, {"--start-at", "tomorrow"},
-        {"--duration"},            {"--frobnicate", "1"},      {"stray"},                  {"--start-in", "1m"},
+        {"--login-port", "65536"},
+        {"--chunk", "0"},
+        {"--chunk-range", "20:10"},
+        {"--start-at", "tomorrow"},
+        {"--duration"},
+        {"--frobnicate", "1"},
+        {"stray"},
+        {"--start-in", "1m"},
     };
     for (const auto& arguments : wrong)
         EXPECT_FALSE(parseCommandLine(arguments, "s").error.empty()) << arguments[0];
@@ -224,9 +230,17 @@ TEST_F(ExamRoomTest, SendsThePrecautionsAndTheScheduleForTheChosenSecond)
         int minutes;
         Text expected;
     };
+    // 年 月 日 时 分 秒 in GBK.
+    const Text year = "\xC4\xEA", month = "\xD4\xC2", day = "\xC8\xD5";
+    const Text hour = "\xCA\xB1", minute = "\xB7\xD6", second = "\xC3\xEB";
     const Case cases[] = {
-        {{2026, 6, 7, 9, 5, 3}, 45, "2026\xC4\xEA" "6\xD4\xC2" "7\xC8\xD5" "9\xCA\xB1" "5\xB7\xD6" "3\xC3\xEB" "fg45"},
-        {{2026, 6, 7, 14, 0, 0}, 90, "2026\xC4\xEA" "6\xD4\xC2" "7\xC8\xD5" "14\xCA\xB1" "fg90"},
+        {{2026, 6, 7, 9, 5, 3},
+         45,
+         "2026" + year + "6" + month + "7" + day + "9" + hour + "5" + minute + "3" + second + "fg45"},
+        {{2026, 6, 7, 14, 0, 0}, 90, "2026" + year + "6" + month + "7" + day + "14" + hour + "fg90"},
+        {{2026, 12, 31, 0, 0, 7},
+         1,
+         "2026" + year + "12" + month + "31" + day + "0" + hour + "0" + minute + "7" + second + "fg1"},
     };
     for (const Case& c : cases) {
         ExamRoomOptions chosen = options();
@@ -336,10 +350,10 @@ TEST_F(ExamRoomTest, DefaultPortsAreTheClientsPorts)
 TEST(ZipArchive, WritesEntriesTheReaderAccepts)
 {
     ScratchDirectory scratch;
-    const std::string path = scratch.write(
-        "made.zip", makeZipArchive({{"a.txt", bytesOf("stored"), ZipCompression::Stored},
-                                    {"dir/", {}, ZipCompression::Stored},
-                                    {"dir/b.txt", Bytes(5000, 'b'), ZipCompression::Deflated}}));
+    const std::string path =
+        scratch.write("made.zip", makeZipArchive({{"a.txt", bytesOf("stored"), ZipCompression::Stored},
+                                                  {"dir/", {}, ZipCompression::Stored},
+                                                  {"dir/b.txt", Bytes(5000, 'b'), ZipCompression::Deflated}}));
     unzFile archive = unzOpen(path.c_str());
     ASSERT_NE(archive, nullptr);
     ASSERT_EQ(unzLocateFile(archive, "dir/b.txt", 1), UNZ_OK);

@@ -10,6 +10,15 @@ Bytes bytesOf(std::string_view text)
     return Bytes(text.begin(), text.end());
 }
 
+// The date and time markers in GBK: 年 月 日 时 分 秒.
+const Text yearMark = "\xC4\xEA";
+const Text monthMark = "\xD4\xC2";
+const Text dayMark = "\xC8\xD5";
+const Text hourMark = "\xCA\xB1";
+const Text minuteMark = "\xB7\xD6";
+const Text secondMark = "\xC3\xEB";
+const Text leadByte = "\xB0";
+
 TEST(LoginRequest, IsBothNumbersAroundTheSeparator)
 {
     EXPECT_EQ(loginRequest("A", "B"), "\x41\x66\x67\x42");
@@ -24,9 +33,8 @@ TEST(LoginReply, OnlyTheTextOneAccepts)
         bool accepted;
     };
     const Case cases[] = {
-        {bytesOf("1"), true},        {Bytes{'1', 0, 'x'}, true}, {bytesOf("11"), false},
-        {bytesOf("1\n"), false},     {bytesOf(" 1"), false},     {bytesOf("0"), false},
-        {Bytes{}, false},            {Bytes{0}, false},
+        {bytesOf("1"), true},   {Bytes{'1', 0, 'x'}, true}, {bytesOf("11"), false}, {bytesOf("1\n"), false},
+        {bytesOf(" 1"), false}, {bytesOf("0"), false},      {Bytes{}, false},       {Bytes{0}, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(isLoginAccepted(c.reply), c.accepted) << std::string(c.reply.begin(), c.reply.end());
@@ -34,10 +42,11 @@ TEST(LoginReply, OnlyTheTextOneAccepts)
 
 TEST(Schedule, IsTheClockTextTheSeparatorAndTheMinutes)
 {
-    // 2016年6月7日9时5分3秒 in GBK.
-    const Text start = "2016\xC4\xEA" "6\xD4\xC2" "7\xC8\xD5" "9\xCA\xB1" "5\xB7\xD6" "3\xC3\xEB";
+    const Text start =
+        "2016" + yearMark + "6" + monthMark + "7" + dayMark + "9" + hourMark + "5" + minuteMark + "3" + secondMark;
     EXPECT_EQ(scheduleText(DateTime{2016, 6, 7, 9, 5, 3}, 45), start + "fg45");
-    EXPECT_EQ(scheduleText(DateTime{2016, 6, 7, 0, 0, 0}, 90), "2016\xC4\xEA" "6\xD4\xC2" "7\xC8\xD5" "fg90");
+    EXPECT_EQ(scheduleText(DateTime{2016, 6, 7, 0, 0, 0}, 90),
+              "2016" + yearMark + "6" + monthMark + "7" + dayMark + "fg90");
     EXPECT_EQ(scheduleText(start, "45"), start + "fg45");
 }
 
@@ -54,7 +63,8 @@ TEST(Schedule, ParsesIntoItsFields)
         {"Afg", {"A"}},
         {"AB", {"AB"}},
         {"", {}},
-        {"\xB0" "fg", {"\xB0" "fg"}}, // "f" is the second byte of a character, not a separator
+        // "f" is the second byte of a character, not a separator.
+        {leadByte + "fg", {leadByte + "fg"}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(parseSchedule(bytesOf(c.arrival)), c.fields) << c.arrival;

@@ -83,8 +83,8 @@ TEST(LinkPort, ClampsThenKeepsTheLow16Bits)
         std::int32_t given;
         std::uint16_t used;
     };
-    for (const Case& c : {Case{0, 1}, Case{-1, 1}, Case{INT_MIN, 1}, Case{1, 1}, Case{19730, 19730},
-                          Case{65535, 65535}, Case{65536, 0}, Case{70000, 4464}, Case{INT_MAX, 65535}})
+    for (const Case& c : {Case{0, 1}, Case{-1, 1}, Case{INT_MIN, 1}, Case{1, 1}, Case{19730, 19730}, Case{65535, 65535},
+                          Case{65536, 0}, Case{70000, 4464}, Case{INT_MAX, 65535}})
         EXPECT_EQ(linkPort(c.given), c.used) << c.given;
 }
 
@@ -97,8 +97,9 @@ TEST(LinkConnect, FailsWithoutAConnection)
         std::string address;
         std::int32_t port;
     };
-    for (const Case& c : {Case{"empty address", "", peer.port()}, Case{"nobody listens", "127.0.0.1", test::unusedPort()},
-                          Case{"not an address", "256.1.1.1 x", peer.port()}}) {
+    for (const Case& c :
+         {Case{"empty address", "", peer.port()}, Case{"nobody listens", "127.0.0.1", test::unusedPort()},
+          Case{"not an address", "256.1.1.1 x", peer.port()}}) {
         ServerLink link;
         Recorder recorder;
         recorder.attach(link);

@@ -83,14 +83,14 @@ CommandLine parseCommandLine(const std::vector<std::string>& arguments, const st
             options.chunkMinimum = options.chunkMaximum = size;
         } else if (name == "--chunk-range") {
             std::size_t colon = value.find(':');
-            understood = colon != std::string::npos &&
-                         parseNumber<std::size_t>(value.substr(0, colon), 1, std::size_t{1} << 30,
-                                                  options.chunkMinimum) &&
-                         parseNumber<std::size_t>(value.substr(colon + 1), options.chunkMinimum, std::size_t{1} << 30,
-                                                  options.chunkMaximum);
+            understood =
+                colon != std::string::npos &&
+                parseNumber<std::size_t>(value.substr(0, colon), 1, std::size_t{1} << 30, options.chunkMinimum) &&
+                parseNumber<std::size_t>(value.substr(colon + 1), options.chunkMinimum, std::size_t{1} << 30,
+                                         options.chunkMaximum);
         } else if (name == "--seed") {
-            understood = parseNumber<std::uint32_t>(value, 0, std::numeric_limits<std::uint32_t>::max(),
-                                                    options.chunkSeed);
+            understood =
+                parseNumber<std::uint32_t>(value, 0, std::numeric_limits<std::uint32_t>::max(), options.chunkSeed);
         } else if (name == "--pause-ms") {
             understood = parseNumber<int>(value, 0, 3600000, options.pauseMilliseconds);
         } else {

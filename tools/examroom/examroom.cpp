@@ -150,8 +150,7 @@ struct Connection {
 std::optional<DateTime> parseLocalDateTime(std::string_view text)
 {
     // YYYY-MM-DD HH:MM:SS
-    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' ||
-        text[16] != ':')
+    if (text.size() != 19 || text[4] != '-' || text[7] != '-' || text[10] != ' ' || text[13] != ':' || text[16] != ':')
         return std::nullopt;
     auto number = [&](std::size_t at, std::size_t length, int& value) {
         for (std::size_t i = at; i < at + length; ++i) {
@@ -310,7 +309,8 @@ struct ExamRoom::Loop {
         if (received < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
             return;
         if (received <= 0) {
-            std::string how = received == 0 ? "closed the connection" : "lost the connection (" + systemError(errno) + ")";
+            std::string how =
+                received == 0 ? "closed the connection" : "lost the connection (" + systemError(errno) + ")";
             room.record(std::string(serviceName(connection.service)) + ": client " + connection.peer + " " + how);
             connection.closed = true;
             return;
@@ -442,9 +442,8 @@ bool ExamRoom::start(std::string& error)
     if (!readFile(m_options.rosterPath, rosterBytes, error))
         return false;
     std::string rosterError;
-    std::optional<Roster> roster =
-        Roster::parse(std::string_view(reinterpret_cast<const char*>(rosterBytes.data()), rosterBytes.size()),
-                      rosterError);
+    std::optional<Roster> roster = Roster::parse(
+        std::string_view(reinterpret_cast<const char*>(rosterBytes.data()), rosterBytes.size()), rosterError);
     if (!roster) {
         error = m_options.rosterPath + ", " + rosterError;
         return false;
@@ -477,11 +476,9 @@ bool ExamRoom::start(std::string& error)
     }
     m_ports = {bound[0], bound[1], bound[2], bound[3]};
 
-    const DateTime start = m_options.startAt ? *m_options.startAt
-                                             : localDateTime(std::chrono::duration_cast<std::chrono::seconds>(
-                                                                 std::chrono::system_clock::now().time_since_epoch())
-                                                                     .count() +
-                                                             m_options.startInSeconds);
+    using namespace std::chrono;
+    const std::int64_t now = duration_cast<seconds>(system_clock::now().time_since_epoch()).count();
+    const DateTime start = m_options.startAt ? *m_options.startAt : localDateTime(now + m_options.startInSeconds);
     m_schedule = scheduleText(start, m_options.durationMinutes);
 
     record("exam room ready: login " + m_options.listenAddress + ":" + std::to_string(bound[0]) + ", precautions " +

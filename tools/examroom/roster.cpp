@@ -70,8 +70,8 @@ LoginJudgement judgeLogin(const Roster& roster, const Bytes& request)
     }
     judgement.examineeNumber = fields[0];
     judgement.idCardNumber = fields[1];
-    judgement.verdict =
-        roster.admits(judgement.examineeNumber, judgement.idCardNumber) ? LoginVerdict::Accepted : LoginVerdict::Rejected;
+    judgement.verdict = roster.admits(judgement.examineeNumber, judgement.idCardNumber) ? LoginVerdict::Accepted
+                                                                                        : LoginVerdict::Rejected;
     return judgement;
 }
 

@@ -11,8 +11,8 @@ namespace examclient::examroom {
 enum class ZipCompression { Stored, Deflated };
 
 struct ZipEntry {
-    Text name;             // GBK, "/" between folders; a name ending in "/" is a folder
-    Bytes content;         // empty for a folder
+    Text name;     // GBK, "/" between folders; a name ending in "/" is a folder
+    Bytes content; // empty for a folder
     ZipCompression compression = ZipCompression::Deflated;
     DateTime modified{2026, 6, 1, 8, 0, 0};
 };
