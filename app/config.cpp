@@ -24,8 +24,7 @@ std::string_view withoutLeadingControls(std::string_view text)
 
 } // namespace
 
-Text readIniValue(std::string_view file, std::string_view section, std::string_view key,
-                  std::string_view defaultValue)
+Text readIniValue(std::string_view file, std::string_view section, std::string_view key, std::string_view defaultValue)
 {
     file = withoutLeadingControls(file);
     section = withoutLeadingControls(section);

@@ -24,8 +24,7 @@ std::function<void()>& cleanup()
     return installed;
 }
 
-template <typename Number>
-void appendDecimal(Text& out, Number value)
+template <typename Number> void appendDecimal(Text& out, Number value)
 {
     char buffer[32];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);

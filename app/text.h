@@ -13,7 +13,8 @@ namespace examclient {
 
 // GBK bytes (code page 936); a byte of 0x80 or above begins a two-byte character.
 // A Text never holds a zero byte. The absent text and the empty text are one value:
-// the empty string.
+// the empty string. The operations below take a view that holds a zero byte as the
+// text before it, as a zero-terminated string would be read.
 using Text = std::string;
 
 // A length and that many bytes of any value, zero bytes included, as sent to or

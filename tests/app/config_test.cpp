@@ -9,8 +9,8 @@
 #include <fstream>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <sys/stat.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace examclient {
@@ -196,14 +196,14 @@ TEST_F(ConfigTest, NameWithADirectoryIsAWindowsPath)
     };
     const Case cases[] = {
         {"D:\\conf\\exam.ini", "4.4.4.4"},
-        {"d:/conf/exam.ini", "4.4.4.4"},
-        {"D:conf\\exam.ini", "4.4.4.4"},
-        {"sub\\exam.ini", "5.5.5.5"},
+        {"d:/conf/exam.ini", "4.4.4.4"}, // either separator
+        {"D:conf\\exam.ini", "4.4.4.4"}, // a drive without a directory
+        {"sub\\exam.ini", "5.5.5.5"},    // relative to the working directory
         {".\\sub\\exam.ini", "5.5.5.5"},
         {"\xBF\xBC\xCA\xD4.ini", "6.6.6.6"},
         {"D:\\conf\\missing.ini", "x"},
-        {"1:\\conf\\exam.ini", "x"},
-        {"\xFF\xFF.ini", "x"},
+        {"1:\\conf\\exam.ini", "x"}, // no such drive
+        {"\xFF\xFF.ini", "x"},       // no host name for it
     };
     for (const Case& c : cases)
         EXPECT_EQ(readIniValue(c.file, "Server", "IP", "x"), c.value) << c.file;

@@ -42,7 +42,8 @@ TEST(FatalErrorText, BuildsTheBoxText)
         {-7, "", RUNTIME_ERROR "\r\n\r\n" CODE_LABEL "-7\r\n\r\n"},
         {0, "x", RUNTIME_ERROR "\r\n\r\n" MESSAGE_LABEL "x\r\n"},
         // The Schedule with fewer than two members.
-        {1, INDEX_OUT_OF_RANGE, RUNTIME_ERROR "\r\n\r\n" CODE_LABEL "1\r\n\r\n" MESSAGE_LABEL INDEX_OUT_OF_RANGE "\r\n"},
+        {1, INDEX_OUT_OF_RANGE,
+         RUNTIME_ERROR "\r\n\r\n" CODE_LABEL "1\r\n\r\n" MESSAGE_LABEL INDEX_OUT_OF_RANGE "\r\n"},
         {0, std::string_view("\0x", 2), RUNTIME_ERROR "\r\n\r\n"},
     };
     for (const Case& c : cases)
@@ -71,8 +72,8 @@ protected:
 
 TEST_F(FatalRuntimeErrorDeathTest, ShowsTheBoxThenEndsWithMinusOne)
 {
-    const std::string expected = "shown " + hexOf(fatalErrorText(1, INDEX_OUT_OF_RANGE)) + " title " +
-                                 hexOf(ERROR_TITLE) + "\ncleanup\n";
+    const std::string expected =
+        "shown " + hexOf(fatalErrorText(1, INDEX_OUT_OF_RANGE)) + " title " + hexOf(ERROR_TITLE) + "\ncleanup\n";
     EXPECT_EXIT(
         {
             installRecorders();

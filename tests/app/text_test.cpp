@@ -189,11 +189,11 @@ TEST(BytesToText, StopsAtTheFirstZeroByte)
     };
     const Case cases[] = {
         {{'1', 0, 'x'}, "1"},
-        {{0}, ""},
+        {{0}, ""}, // a single zero byte
         {{}, ""},
-        {{'1', ' '}, "1 "},
+        {{'1', ' '}, "1 "}, // nothing is trimmed
         {{0xB1, 0xEA, 0xC7, 0xA9}, "\xB1\xEA\xC7\xA9"},
-        {{0xB1}, "\xB1"},
+        {{0xB1}, "\xB1"}, // nor completed
     };
     for (const Case& c : cases)
         EXPECT_EQ(bytesToText(c.bytes), c.text);
@@ -213,17 +213,17 @@ TEST(ToHalfWidth, MapsFullWidthFormsOnly)
         const char* half;
     };
     const Case cases[] = {
-        {"\xA3\xB1\xA3\xB2", "12"},             // full-width digits
-        {"\xA3\xAB\xA3\xAD\xA3\xAE", "+-."},    // full-width plus, minus, point
-        {"\xA3\xA1", "!"},                      // first of the full-width forms
-        {"\xA3\xFE", "~"},                      // last of them
-        {"\xA3\xA0", "\xA3\xA0"},               // just below the range: unchanged
-        {"\xA1\xA1x", " x"},                    // ideographic space
+        {"\xA3\xB1\xA3\xB2", "12"},          // full-width digits
+        {"\xA3\xAB\xA3\xAD\xA3\xAE", "+-."}, // full-width plus, minus, point
+        {"\xA3\xA1", "!"},                   // first of the full-width forms
+        {"\xA3\xFE", "~"},                   // last of them
+        {"\xA3\xA0", "\xA3\xA0"},            // just below the range: unchanged
+        {"\xA1\xA1x", " x"},                 // ideographic space
         {"\xA1\xAB", "~"},
-        {"\xA1\xEE\xA1\xEF", "**"},             // the two stars
+        {"\xA1\xEE\xA1\xEF", "**"}, // the two stars
         {"\xB1\xEA\xC7\xA9", "\xB1\xEA\xC7\xA9"},
-        {"\xA3" "1", "\xA3" "1"},               // a lead byte takes the next byte, whatever it is
-        {"12\xA3", "12"},                       // a lone lead byte at the end is dropped
+        {"\xA3\x31", "\xA3\x31"}, // a lead byte takes the next byte, whatever it is
+        {"12\xA3", "12"},         // a lone lead byte at the end is dropped
         {"\xA3\xB1\xA3", "1"},
         {"abc", "abc"},
         {"", ""},
@@ -243,9 +243,9 @@ TEST(TextToNumber, ReadsTheLongestDecimalPrefix)
         {"12", 12},
         {" 12", 12},
         {"\t\n\v\f\r 12", 12},
-        {"\xA1\xA1" "12", 12},           // ideographic space counts as a blank
+        {"\xA1\xA1\x31\x32", 12}, // ideographic space counts as a blank
         {"12abc", 12},
-        {"\xB1\xEA\xC7\xA9", 0},         // a caption that is no number
+        {"\xB1\xEA\xC7\xA9", 0}, // a caption that is no number
         {"", 0},
         {"-1", -1},
         {"+5", 5},
@@ -366,7 +366,7 @@ TEST(TextToInteger, WrapsIn32Bits)
         {"00000000000000000000000042", 42},
         {"\xA3\xB1\xA3\xB9\xA3\xB7\xA3\xB3\xA3\xB1", 19731},
         {"\xA3\xAD\xA3\xB5", -5},
-        {"\xA1\xA1" "8", 8},
+        {"\xA1\xA1\x38", 8},
         {"0x10", 0},
     };
     for (const Case& c : cases)
@@ -444,7 +444,8 @@ TEST(NumberToText, AgreesWithPrintfOnManyDoubles)
     // Powers of ten and their neighbours, where the plain and the exponent form meet.
     for (int power = -330; power <= 310; ++power) {
         double value = std::pow(10.0, power);
-        for (double v : {value, std::nextafter(value, 0.0), std::nextafter(value, std::numeric_limits<double>::infinity())}) {
+        for (double v :
+             {value, std::nextafter(value, 0.0), std::nextafter(value, std::numeric_limits<double>::infinity())}) {
             samples.push_back(v);
             samples.push_back(-v);
         }
@@ -481,10 +482,10 @@ TEST(SplitText, SplitsWhereACharacterBegins)
         {"", "", {}},
         {"AfgB", "", {"AfgB"}},
         {"AFGB", "fg", {"AFGB"}},
-        {"\xB0" "fg", "fg", {"\xB0" "fg"}},          // B0 66 is one character
-        {"\xB0\xA1" "fg1", "fg", {"\xB0\xA1", "1"}},
-        {"Afg\xB0", "fg", {"A", "\xB0"}},            // a lone lead byte still ends the last member
-        {"A\xB0", "x", {"A\xB0"}},                   // ...and stops the scan
+        {"\xB0\x66g", "fg", {"\xB0\x66g"}}, // B0 66 is one character
+        {"\xB0\xA1\x66g1", "fg", {"\xB0\xA1", "1"}},
+        {"Afg\xB0", "fg", {"A", "\xB0"}}, // a lone lead byte still ends the last member
+        {"A\xB0", "x", {"A\xB0"}},        // ...and stops the scan
         {"A\xB0", "\xB0", {"A"}},
         {"2016" YEAR "6" MONTH "fg90", "fg", {"2016" YEAR "6" MONTH, "90"}},
         {std::string_view("Afg\0fgB", 7), "fg", {"A"}}, // a text ends at its zero byte
