@@ -74,6 +74,7 @@ private:
     void closeSocket();
     void onReadable(std::uint64_t generation);
     void onClosed(std::uint64_t generation);
+    // Runs the event's handler; false when the handler destroyed the link.
     bool raise(LinkEvent event);
 
     std::unique_ptr<SocketLibrary> m_library;
