@@ -56,7 +56,7 @@ private:
 // and its text.
 class CheckBox final : public QCheckBox {
 public:
-    CheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) {}
+    CheckBox(const QString& text, QWidget* parent) : QCheckBox(text, parent) { setAutoFillBackground(true); }
 
 protected:
     bool hitButton(const QPoint& position) const override { return rect().contains(position); }

@@ -34,8 +34,7 @@ QWidget& widgetOf(const char* windowName)
     Window* window = findWindow(windowName);
     if (!window) {
         ADD_FAILURE() << "no window " << windowName;
-        static QWidget nowhere;
-        return nowhere;
+        return *new QWidget; // deleted by TearDown, with anything else left behind
     }
     return qt::windowWidget(*window);
 }
@@ -72,6 +71,7 @@ void ToolkitTest::TearDown()
                                                            << " top-level widgets left";
     // Clean up after a failed test so the next one starts empty.
     qt::destroyAllWindows();
+    qDeleteAll(QApplication::topLevelWidgets());
     settle();
     setMessageBoxHook({});
 }
