@@ -55,6 +55,52 @@ unsigned daysInMonth(unsigned year, unsigned month)
     return month == 2 && leap ? 29 : days[month - 1];
 }
 
+// minizip reads the headers a few bytes at a time. Two cached blocks, one of which tends
+// to stay in the central directory while the other follows the local headers, turn
+// those into a read per block. Reads of a whole block or more go straight to the file.
+class CachedReader final {
+public:
+    explicit CachedReader(const FileHandle& file) : m_file(file) {}
+
+    std::int64_t read(std::uint64_t offset, void* buffer, std::size_t size)
+    {
+        if (size >= blockSize)
+            return m_file.readAt(offset, buffer, size);
+        ++m_clock;
+        for (Block& block : m_blocks) {
+            if (block.valid && offset >= block.start && offset + size <= block.start + block.length) {
+                block.lastUse = m_clock;
+                std::copy_n(block.data.begin() + static_cast<std::ptrdiff_t>(offset - block.start), size,
+                            static_cast<std::uint8_t*>(buffer));
+                return static_cast<std::int64_t>(size);
+            }
+        }
+        Block& block = m_blocks[0].lastUse <= m_blocks[1].lastUse ? m_blocks[0] : m_blocks[1];
+        std::int64_t count = m_file.readAt(offset, block.data.data(), block.data.size());
+        block.valid = count >= 0;
+        if (count < 0)
+            return -1;
+        block.start = offset;
+        block.length = static_cast<std::size_t>(count);
+        block.lastUse = m_clock;
+        std::size_t copied = std::min(size, block.length);
+        std::copy_n(block.data.begin(), copied, static_cast<std::uint8_t*>(buffer));
+        return static_cast<std::int64_t>(copied);
+    }
+
+private:
+    struct Block {
+        std::array<std::uint8_t, blockSize> data;
+        std::uint64_t start = 0;
+        std::size_t length = 0;
+        std::uint64_t lastUse = 0;
+        bool valid = false;
+    };
+    const FileHandle& m_file;
+    std::array<Block, 2> m_blocks;
+    std::uint64_t m_clock = 0;
+};
+
 } // namespace
 
 FileTime fileTimeFromUnix(std::int64_t secondsSince1970)
@@ -126,12 +172,13 @@ private:
     static int closeHook(voidpf, voidpf) { return 0; }
     static int errorHook(voidpf, voidpf stream) { return static_cast<Archive*>(stream)->m_error ? 1 : 0; }
 
-    bool readExactly(std::uint64_t offset, void* buffer, std::size_t size) const;
-    std::optional<std::uint64_t> bytesBeforeArchive() const;
+    bool readExactly(std::uint64_t offset, void* buffer, std::size_t size);
+    std::optional<std::uint64_t> bytesBeforeArchive();
     bool moveTo(int index);
     bool fill(int index, ArchiveEntry& entry);
 
     FileHandle m_file;
+    CachedReader m_reader{m_file};
     std::uint64_t m_size = 0;
     std::uint64_t m_position = 0;
     bool m_error = false;
@@ -150,7 +197,7 @@ private:
 uLong Archive::readHook(voidpf, voidpf stream, void* buffer, uLong size)
 {
     auto* self = static_cast<Archive*>(stream);
-    std::int64_t count = self->m_file.readAt(self->m_position, buffer, size);
+    std::int64_t count = self->m_reader.read(self->m_position, buffer, size);
     if (count < 0) {
         self->m_error = true;
         return 0;
@@ -177,14 +224,14 @@ long Archive::seekHook(voidpf, voidpf stream, ZPOS64_T offset, int origin)
     }
 }
 
-bool Archive::readExactly(std::uint64_t offset, void* buffer, std::size_t size) const
+bool Archive::readExactly(std::uint64_t offset, void* buffer, std::size_t size)
 {
     if (offset > m_size || size > m_size - offset)
         return false;
-    return m_file.readAt(offset, buffer, size) == static_cast<std::int64_t>(size);
+    return m_reader.read(offset, buffer, size) == static_cast<std::int64_t>(size);
 }
 
-std::optional<std::uint64_t> Archive::bytesBeforeArchive() const
+std::optional<std::uint64_t> Archive::bytesBeforeArchive()
 {
     std::size_t searched = static_cast<std::size_t>(std::min<std::uint64_t>(m_size, endRecordSearchLength));
     std::vector<std::uint8_t> tail(searched);

@@ -326,6 +326,8 @@ bool DirectoryHandle::setChildAttributes(const std::string& name, std::uint32_t 
     struct stat status {};
     if (::fstatat(m_descriptor, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 || S_ISLNK(status.st_mode))
         return false;
+    if (withAttributes(status.st_mode, attributes) == (status.st_mode & 07777))
+        return true;
     return ::fchmodat(m_descriptor, name.c_str(), withAttributes(status.st_mode, attributes), 0) == 0;
 }
 
@@ -341,7 +343,8 @@ std::optional<FileHandle> DirectoryHandle::createChildFile(const std::string& na
     if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     // An existing file keeps its permission bits through O_TRUNC; give it the entry's.
-    if (!file.setAttributes(attributes))
+    mode_t wanted = withAttributes(status.st_mode, attributes);
+    if (wanted != (status.st_mode & 07777) && ::fchmod(descriptor, wanted) != 0)
         return std::nullopt;
     return file;
 }

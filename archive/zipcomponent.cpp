@@ -45,21 +45,33 @@ bool createEntryDirectories(const DirectoryHandle& target, const std::vector<std
     return true;
 }
 
-// The directory that holds a file entry. Nothing is created: the entry's directory must
-// exist already, as a real directory, not a link.
 // An entry's name for an operator's terminal.
 std::string printableName(const ArchiveEntry& entry)
 {
     return entry.nameIsUtf8() ? entry.name : gbkToUtf8(entry.name);
 }
 
-std::optional<DirectoryHandle> openParentDirectory(const Text& targetDirectory, const std::vector<std::string>& components)
-{
-    auto current = DirectoryHandle::open(targetDirectory);
-    for (std::size_t i = 0; current && i + 1 < components.size(); ++i)
-        current = current->openChild(components[i]);
-    return current;
-}
+// The directory that holds a file entry. Nothing is created: the entry's directory must
+// exist already, as a real directory, not a link. Entries of one directory tend to come
+// together, so the last one found is kept for the next entry.
+class ParentDirectories final {
+public:
+    const DirectoryHandle* find(const Text& targetDirectory, const std::vector<std::string>& components)
+    {
+        std::vector<std::string> parent(components.begin(), components.end() - (components.empty() ? 0 : 1));
+        if (m_handle && parent == m_components)
+            return &*m_handle;
+        m_handle = DirectoryHandle::open(targetDirectory);
+        for (std::size_t i = 0; m_handle && i < parent.size(); ++i)
+            m_handle = m_handle->openChild(parent[i]);
+        m_components = std::move(parent);
+        return m_handle ? &*m_handle : nullptr;
+    }
+
+private:
+    std::vector<std::string> m_components;
+    std::optional<DirectoryHandle> m_handle;
+};
 
 } // namespace
 
@@ -156,6 +168,7 @@ int ZipComponent::extract(const Text& archivePath, const Text& targetDirectory)
     progress.total = total;
 
     std::optional<DirectoryHandle> target;
+    ParentDirectories parents;
     for (int i = 0;; ++i) {
         ArchiveEntry entry;
         if (!getEntry(*archive, i, entry))
@@ -174,13 +187,14 @@ int ZipComponent::extract(const Text& archivePath, const Text& targetDirectory)
                                   "the directory cannot be created: " + printableName(entry));
         } else {
             EntryWriteResult result = EntryWriteResult::CannotCreate;
-            auto parent = openParentDirectory(targetDirectory, path.components);
+            const DirectoryHandle* parent = parents.find(targetDirectory, path.components);
             if (parent && !path.components.empty() && !path.endsWithSeparator) {
                 const std::string& name = path.components.back();
                 // Clears read-only so that an earlier copy can be replaced.
                 parent->setChildAttributes(name, AttributeNormal);
                 result = extractEntry(*archive, i, *parent, name);
-                if (result == EntryWriteResult::Written)
+                // Only a read-only entry has anything to undo.
+                if (result == EntryWriteResult::Written && (entry.attributes & AttributeReadOnly))
                     parent->setChildAttributes(name, AttributeNormal);
             }
             if (result != EntryWriteResult::Written)
