@@ -107,8 +107,7 @@ void WindowWidget::closeEvent(QCloseEvent* event)
 }
 
 QtWindow::QtWindow(ui::WindowDefinition definition, TaskbarEntry taskbar)
-    : m_definition(std::move(definition)),
-      m_widget(std::make_unique<WindowWidget>(*this, m_definition, taskbar))
+    : m_definition(std::move(definition)), m_widget(std::make_unique<WindowWidget>(*this, m_definition, taskbar))
 {
     createControls();
     bindHandlers();

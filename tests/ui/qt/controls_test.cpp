@@ -55,8 +55,7 @@ TEST_P(TextRoundTripTest, GbkTextsComeBackByteForByte)
     closeWindow(window);
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, TextRoundTripTest,
-                         ::testing::Values("标签", "输入框", "文本框", "按钮", "选择框"));
+INSTANTIATE_TEST_SUITE_P(Kinds, TextRoundTripTest, ::testing::Values("标签", "输入框", "文本框", "按钮", "选择框"));
 
 TEST_F(ControlsTest, TextsAreShownDecodedAndReadBackAsGbk)
 {

@@ -40,7 +40,10 @@ public:
         close(m_ends[1]);
     }
     int watched() const { return m_ends[0]; }
-    void send(const std::string& bytes) { ASSERT_EQ(write(m_ends[1], bytes.data(), bytes.size()), ssize_t(bytes.size())); }
+    void send(const std::string& bytes)
+    {
+        ASSERT_EQ(write(m_ends[1], bytes.data(), bytes.size()), ssize_t(bytes.size()));
+    }
     std::string receive()
     {
         char buffer[256];

@@ -14,8 +14,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 #include <string>
+#include <unistd.h>
 
 using namespace Qt::Literals::StringLiterals;
 

@@ -37,8 +37,8 @@ WindowDefinition loginWindow()
     definition.caption = "考试系统";
     definition.size = {1000, 400};
     definition.background = {BackgroundMode::Tiled, "background.bmp"};
-    ControlDefinition idNumber = control("身份证号输入框", ControlKind::LineEdit, "图片框3", {172, 111}, {200, 20},
-                                         "11010119900307123X");
+    ControlDefinition idNumber =
+        control("身份证号输入框", ControlKind::LineEdit, "图片框3", {172, 111}, {200, 20}, "11010119900307123X");
     idNumber.tabOrder = 1;
     ControlDefinition number = control("考生号输入框", ControlKind::LineEdit, "图片框3", {172, 64}, {200, 20});
     number.tabOrder = 0;
@@ -51,14 +51,10 @@ WindowDefinition loginWindow()
     ControlDefinition title = control("图片框1", ControlKind::PictureBox, nullptr, {28, 90}, {456, 86});
     title.style.picture = "title.bmp";
     definition.controls = {
-        idNumber,
-        panelLabel("标签3", {108, 114}, {56, 16}, "身份证号："),
-        number,
-        panelLabel("标签2", {108, 67}, {48, 16}, "考生号："),
-        login,
-        panelLabel("连接状态标签", {52, 24}, {192, 16}, "考生登录"),
-        panel,
-        slogan,
+        idNumber, panelLabel("标签3", {108, 114}, {56, 16}, "身份证号："),
+        number,   panelLabel("标签2", {108, 67}, {48, 16}, "考生号："),
+        login,    panelLabel("连接状态标签", {52, 24}, {192, 16}, "考生登录"),
+        panel,    slogan,
         title,
     };
     return definition;
@@ -72,8 +68,9 @@ WindowDefinition noticeWindow()
     definition.background = {BackgroundMode::Stretched, "notice.jpg"};
     examclient::Text text;
     for (int i = 1; i <= 40; ++i)
-        text += std::to_string(i) + "、考生须按时进入考场，考试期间不得交谈，不得离开座位；这一行很长，应当在文本框的宽度处"
-                                    "自动换行，而不出现水平滚动条。\r\n";
+        text += std::to_string(i) +
+                "、考生须按时进入考场，考试期间不得交谈，不得离开座位；这一行很长，应当在文本框的宽度处"
+                "自动换行，而不出现水平滚动条。\r\n";
     definition.controls = {
         control("按钮1", ControlKind::Button, nullptr, {808, 616}, {104, 22}, "确定"),
         control("选择框1", ControlKind::CheckBox, nullptr, {599, 622}, {200, 16}, "我已阅读并同意遵守以上内容。"),

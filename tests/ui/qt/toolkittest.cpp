@@ -67,8 +67,8 @@ void ToolkitTest::TearDown()
 {
     settle();
     EXPECT_FALSE(anyWindowExists());
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << QApplication::topLevelWidgets().size()
-                                                           << " top-level widgets left";
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty())
+        << QApplication::topLevelWidgets().size() << " top-level widgets left";
     // Clean up after a failed test so the next one starts empty.
     qt::destroyAllWindows();
     qDeleteAll(QApplication::topLevelWidgets());
