@@ -27,7 +27,7 @@ void reportUnknownControl(const std::string& window, std::string_view control)
     // A misspelt control name in a window table is a programming error; say so on the
     // console instead of failing silently, and carry on as the handler expects.
     std::fprintf(stderr, "examclient: window %s has no control \"%s\"\n", window.c_str(),
-                 toQString(control).toLocal8Bit().constData());
+                 toQString(control).toUtf8().constData());
 }
 
 Qt::WindowFlags topLevelFlags(TaskbarEntry taskbar)
