@@ -120,8 +120,7 @@ FileTime fileTimeFromDos(std::uint16_t dosDate, std::uint16_t dosTime)
     unsigned hour = dosTime >> 11;
     unsigned minute = (dosTime >> 5) & 0x3f;
     unsigned second = (dosTime & 0x1f) * 2;
-    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 ||
-        second > 59)
+    if (month < 1 || month > 12 || day < 1 || day > daysInMonth(year, month) || hour > 23 || minute > 59 || second > 59)
         return 0;
     std::int64_t seconds = daysFromCivil(year, month, day) * 86400 + hour * 3600 + minute * 60 + second;
     return fileTimeFromUnix(seconds);
@@ -367,7 +366,8 @@ bool Archive::fill(int index, ArchiveEntry& entry)
         return false;
     std::size_t extraLength = read16(&local[28]);
     m_extra.resize(extraLength);
-    if (extraLength > 0 && !readExactly(localPosition + localHeaderSize + info.size_filename, m_extra.data(), extraLength))
+    if (extraLength > 0 &&
+        !readExactly(localPosition + localHeaderSize + info.size_filename, m_extra.data(), extraLength))
         return false;
 
     entry.index = index;

@@ -56,9 +56,9 @@ enum class EntryWriteResult {
     NoSuchEntry,
     Encrypted,
     CannotCreate,
-    ReadError,   // the data cannot be read or inflated
+    ReadError, // the data cannot be read or inflated
     WriteError,
-    ShortData,   // the data ends before the declared size
+    ShortData, // the data ends before the declared size
     CrcMismatch,
 };
 

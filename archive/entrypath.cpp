@@ -11,8 +11,11 @@ bool isUtf8(std::string_view text)
     std::size_t i = 0;
     while (i < text.size()) {
         auto lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xc2 && lead <= 0xdf ? 2 : lead >= 0xe0 && lead <= 0xef ? 3
-                                           : lead >= 0xf0 && lead <= 0xf4 ? 4 : 0;
+        std::size_t length = lead < 0x80                    ? 1
+                             : lead >= 0xc2 && lead <= 0xdf ? 2
+                             : lead >= 0xe0 && lead <= 0xef ? 3
+                             : lead >= 0xf0 && lead <= 0xf4 ? 4
+                                                            : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k) {

@@ -42,8 +42,8 @@ bool removeFile(const Text& windowsPath);
 
 // The receive file's operations. A file number names one open file in the program's
 // list of open files; 0 means none.
-enum class FileOpenMode { Write = 5 };   // create when missing, keep existing content
-enum class FileShare { ReadWrite = 1 };  // others may read and write meanwhile
+enum class FileOpenMode { Write = 5 };  // create when missing, keep existing content
+enum class FileShare { ReadWrite = 1 }; // others may read and write meanwhile
 
 int openFile(const Text& windowsPath, FileOpenMode mode, FileShare share);
 // Moves the write position to the end of the file; false for an unknown number.

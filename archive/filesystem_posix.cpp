@@ -257,7 +257,8 @@ bool FileHandle::setTimes(FileTime access, FileTime modification)
 bool FileHandle::setAttributes(std::uint32_t attributes)
 {
     struct stat status {};
-    return ::fstat(m_descriptor, &status) == 0 && ::fchmod(m_descriptor, withAttributes(status.st_mode, attributes)) == 0;
+    return ::fstat(m_descriptor, &status) == 0 &&
+           ::fchmod(m_descriptor, withAttributes(status.st_mode, attributes)) == 0;
 }
 
 bool FileHandle::close()
@@ -279,8 +280,7 @@ std::optional<DirectoryHandle> DirectoryHandle::open(const Text& windowsPath)
     return DirectoryHandle(descriptor);
 }
 
-DirectoryHandle::DirectoryHandle(DirectoryHandle&& other) noexcept
-    : m_descriptor(std::exchange(other.m_descriptor, -1))
+DirectoryHandle::DirectoryHandle(DirectoryHandle&& other) noexcept : m_descriptor(std::exchange(other.m_descriptor, -1))
 {
 }
 

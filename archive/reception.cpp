@@ -50,8 +50,8 @@ void appendToReceiveFile(const Bytes& arrival)
 bool isSafeExamineeNumber(const Text& examineeNumber)
 {
     // Byte for byte, trail bytes included: stricter than needed, never looser.
-    return !examineeNumber.empty() && examineeNumber != "." &&
-           examineeNumber.find_first_of("\\/:") == Text::npos && examineeNumber.find("..") == Text::npos;
+    return !examineeNumber.empty() && examineeNumber != "." && examineeNumber.find_first_of("\\/:") == Text::npos &&
+           examineeNumber.find("..") == Text::npos;
 }
 
 ArchiveReception::ArchiveReception(ZipComponent& component) : m_component(component) {}

@@ -113,10 +113,9 @@ bool looksLikeZipArchive(const Text& archivePath)
     // the uncompressed size and the name length, so any first entry with a name passes.
     if (head[0] != 0x50 || head[1] != 0x4b || head[2] != 0x03 || head[3] != 0x04)
         return false;
-    auto value = static_cast<std::int32_t>(static_cast<std::uint32_t>(head[24]) |
-                                           static_cast<std::uint32_t>(head[25]) << 8 |
-                                           static_cast<std::uint32_t>(head[26]) << 16 |
-                                           static_cast<std::uint32_t>(head[27]) << 24);
+    auto value = static_cast<std::int32_t>(
+        static_cast<std::uint32_t>(head[24]) | static_cast<std::uint32_t>(head[25]) << 8 |
+        static_cast<std::uint32_t>(head[26]) << 16 | static_cast<std::uint32_t>(head[27]) << 24);
     return value >= 1;
 }
 
@@ -173,8 +172,7 @@ int ZipComponent::extract(const Text& archivePath, const Text& targetDirectory)
         ArchiveEntry entry;
         if (!getEntry(*archive, i, entry))
             break;
-        EntryPath path =
-            entryPath(entry.name, entry.nameIsUtf8() ? EntryNameEncoding::Utf8 : EntryNameEncoding::Gbk);
+        EntryPath path = entryPath(entry.name, entry.nameIsUtf8() ? EntryNameEncoding::Utf8 : EntryNameEncoding::Gbk);
         if (path.problem != EntryPathProblem::None)
             return failureEnd(progress, 0, ExtractFailure::UnsafeName,
                               std::string(describe(path.problem)) + ": " + printableName(entry));

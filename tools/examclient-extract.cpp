@@ -10,18 +10,17 @@
 
 namespace {
 
-const char usage[] =
-    "Usage: examclient-extract ARCHIVE DIRECTORY\n"
-    "\n"
-    "Extracts ARCHIVE into DIRECTORY with the exam client's own ZIP component, printing\n"
-    "each progress event and the result: 1 (done), 0 (failed, with the reason) or -1\n"
-    "(no archive, or an empty argument).\n"
-    "\n"
-    "A path that begins with \"/\" or \"./\" is a host path. Any other path is a Windows\n"
-    "path such as D:\\123.zip: drive X is the directory named by $EXAMCLIENT_DRIVE_X\n"
-    "(default ~/examclient/X), and \"\\\" separates.\n"
-    "\n"
-    "Exit status: 0 for the result 1, 1 for 0, 2 for -1 or a usage error.\n";
+const char usage[] = "Usage: examclient-extract ARCHIVE DIRECTORY\n"
+                     "\n"
+                     "Extracts ARCHIVE into DIRECTORY with the exam client's own ZIP component, printing\n"
+                     "each progress event and the result: 1 (done), 0 (failed, with the reason) or -1\n"
+                     "(no archive, or an empty argument).\n"
+                     "\n"
+                     "A path that begins with \"/\" or \"./\" is a host path. Any other path is a Windows\n"
+                     "path such as D:\\123.zip: drive X is the directory named by $EXAMCLIENT_DRIVE_X\n"
+                     "(default ~/examclient/X), and \"\\\" separates.\n"
+                     "\n"
+                     "Exit status: 0 for the result 1, 1 for 0, 2 for -1 or a usage error.\n";
 
 // The component takes Windows paths in GBK. A host path becomes a drive-less rooted
 // or relative Windows path, which maps back onto the very same host path.

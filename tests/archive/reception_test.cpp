@@ -128,11 +128,12 @@ TEST_F(ReceptionTest, ArchivesOneAfterAnotherUseTheNumberOfTheirCompletion)
 TEST_F(ReceptionTest, ArchiveStoredInsideTheArchiveDoesNotEndIt)
 {
     Bytes inner = buildZip({fileEntry("inner.txt", "inner")});
-    Bytes outer = buildZip({fileEntry("nested.zip", std::string(inner.begin(), inner.end()), 0),
-                            fileEntry("after.txt", "after")});
+    Bytes outer = buildZip(
+        {fileEntry("nested.zip", std::string(inner.begin(), inner.end()), 0), fileEntry("after.txt", "after")});
     // The inner archive's end record ends 30 + 10 + inner size bytes in.
     std::size_t innerEnd = 30 + std::string("nested.zip").size() + inner.size();
-    ASSERT_TRUE(std::equal(inner.begin(), inner.end(), outer.begin() + static_cast<std::ptrdiff_t>(innerEnd - inner.size())));
+    ASSERT_TRUE(
+        std::equal(inner.begin(), inner.end(), outer.begin() + static_cast<std::ptrdiff_t>(innerEnd - inner.size())));
     ArchiveReception reception(m_component);
     reception.receive(Bytes(outer.begin(), outer.begin() + static_cast<std::ptrdiff_t>(innerEnd)), "123");
     EXPECT_FALSE(m_drive.exists("123.zip"));

@@ -102,8 +102,7 @@ TEST_F(ExtractTest, UnreadableEntryEndsTheLeadingRun)
 
     m_events.clear();
     fs::remove_all(m_drive.host("123"));
-    EXPECT_EQ(extract({fileEntry("1.txt", "one"), fileEntry("2.txt", "two"), unsupported, fileEntry("4.txt", "x")}),
-              1);
+    EXPECT_EQ(extract({fileEntry("1.txt", "one"), fileEntry("2.txt", "two"), unsupported, fileEntry("4.txt", "x")}), 1);
     EXPECT_EQ(content("123/1.txt"), "one");
     EXPECT_EQ(content("123/2.txt"), "two");
     EXPECT_FALSE(m_drive.exists("123/bad.txt"));
@@ -237,12 +236,14 @@ TEST_F(ExtractTest, FileTimes)
         {"UT after a 300-byte block", afterLongBlock, validDate, 1000000000, 1100000000},
         {"UT shorter than its flags", truncated, validDate, 1000000000, dosInstant},
         {"UT before 1970", testing::timestampBlock(1, {-86400}), validDate, -86400, dosInstant},
-        {"first UT block wins", [&] {
+        {"first UT block wins",
+         [&] {
              Bytes two = testing::timestampBlock(1, {2000});
              Bytes second = testing::timestampBlock(1, {3000});
              two.insert(two.end(), second.begin(), second.end());
              return two;
-         }(), validDate, 2000, dosInstant},
+         }(),
+         validDate, 2000, dosInstant},
     };
     for (const Case& c : cases) {
         fs::remove_all(m_drive.host("123"));
@@ -396,7 +397,7 @@ TEST_F(ExtractTest, SameTreeAndTimesAsInfoZipUnzip)
     ZipTestEntry stamped = fileEntry("docs/stamped.txt", text);
     stamped.localExtra = testing::timestampBlock(3, {1500000000, 1500000100});
     ZipTestEntry dated = fileEntry("docs/dated.txt", "dated", 0);
-    dated.dosDate = (40 << 9) | (12 << 5) | 31; // 2020-12-31
+    dated.dosDate = (40 << 9) | (12 << 5) | 31;  // 2020-12-31
     dated.dosTime = (23 << 11) | (59 << 5) | 29; // 23:59:58
     m_drive.write("ref.zip", buildZip({directoryEntry("docs/"), stamped, dated, directoryEntry("docs/empty/"),
                                        fileEntry("top.bin", std::string(40000, '\x7f'), 0)}));

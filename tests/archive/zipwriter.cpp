@@ -88,8 +88,8 @@ Bytes buildZip(const std::vector<ZipTestEntry>& entries, const std::string& comm
     for (const ZipTestEntry& entry : entries) {
         auto offset = static_cast<std::uint32_t>(out.size() - prefix.size());
         Bytes stored = entry.method == 8 ? deflateRaw(entry.data) : entry.data;
-        std::uint32_t crc =
-            entry.crc.value_or(static_cast<std::uint32_t>(crc32(0, entry.data.data(), static_cast<uInt>(entry.data.size()))));
+        std::uint32_t crc = entry.crc.value_or(
+            static_cast<std::uint32_t>(crc32(0, entry.data.data(), static_cast<uInt>(entry.data.size()))));
         std::uint32_t size = entry.uncompressedSize.value_or(static_cast<std::uint32_t>(entry.data.size()));
         auto name = entry.name;
 

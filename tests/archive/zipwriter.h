@@ -20,7 +20,7 @@ struct ZipTestEntry {
     // Unix 0100644 in the upper half, as Info-ZIP on Unix writes it.
     std::uint32_t externalAttributes = 0100644u << 16;
     std::uint16_t dosDate = (36 << 9) | (5 << 5) | 1; // 2016-05-01
-    std::uint16_t dosTime = 8 << 11;                 // 08:00:00
+    std::uint16_t dosTime = 8 << 11;                  // 08:00:00
     Bytes localExtra;
     Bytes centralExtra;
     // Overrides for broken archives.
