@@ -125,10 +125,14 @@ void ZipComponent::raiseProgress(Progress& progress)
         return;
     int percent =
         progress.total == 0 ? 0 : static_cast<int>(static_cast<double>(progress.current) * 100.0 / progress.total);
-    // A copy: the handler may take the window, and with it the sink, away.
+    // A copy: the handler may take the window, and with it the sink, away, or even
+    // destroy the component. Then the extraction stops, touching nothing of it.
     ExtractProgressSink sink = m_sink;
+    std::weak_ptr<bool> alive = m_alive;
     std::optional<bool> answer = sink(percent);
-    if (answer && !*answer && m_sink)
+    if (alive.expired())
+        progress.cancelled = true;
+    else if (answer && !*answer && m_sink)
         progress.cancelled = true;
 }
 

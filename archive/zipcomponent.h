@@ -6,6 +6,7 @@
 #include "app/text.h"
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -59,6 +60,8 @@ private:
     int failureEnd(Progress& progress, int result, ExtractFailure failure, std::string reason);
 
     ExtractProgressSink m_sink;
+    // Expires with the component, for a handler that destroys it mid-extraction.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     ExtractFailure m_lastFailure = ExtractFailure::None;
     std::string m_lastReason;
 };

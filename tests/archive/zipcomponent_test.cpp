@@ -203,6 +203,20 @@ TEST_F(ExtractTest, HandlerWhoseWindowWentDoesNotCancel)
     EXPECT_EQ(m_events, (std::vector<int>{0}));
 }
 
+TEST_F(ExtractTest, HandlerThatDestroysTheComponentEndsTheExtraction)
+{
+    m_drive.write("123.zip", buildZip({fileEntry("1.txt", "1"), fileEntry("2.txt", "2")}));
+    std::optional<ZipComponent> component(std::in_place);
+    component->setProgressSink([&](int percent) -> std::optional<bool> {
+        m_events.push_back(percent);
+        component.reset();
+        return std::nullopt;
+    });
+    EXPECT_EQ(component->extract("D:\\123.zip", "D:\\123"), 1);
+    EXPECT_FALSE(m_drive.exists("123/2.txt"));
+    EXPECT_EQ(m_events, (std::vector<int>{0}));
+}
+
 TEST_F(ExtractTest, ReadOnlyFileIsReplacedAndEndsNormal)
 {
     m_drive.write("123/x.txt", toBytes("old old old"));
