@@ -42,8 +42,8 @@ void stepCountdown(CountdownCaptions& captions);
 
 enum class CountdownState { Running, Finished };
 
-// Advances the countdown by `seconds` whole seconds. It never goes past zero: once the
-// remaining time is zero or less it changes nothing and reports Finished.
+// Advances the countdown by `seconds` whole seconds. It never goes past zero: it reports
+// Finished once the remaining time is zero or less, and from then on changes nothing.
 CountdownState advanceCountdown(CountdownCaptions& captions, std::int64_t seconds);
 
 } // namespace examclient::ui

@@ -40,6 +40,8 @@ void startExamClicked(Window&)
 
 WindowDefinition identityWindowDefinition()
 {
+    // The table keeps one line pair per control, as the window design lists them.
+    // clang-format off
     return WindowDefinition{
         .name = kIdentityWindowName,
         .caption = "考试系统",
@@ -84,6 +86,7 @@ WindowDefinition identityWindowDefinition()
         .componentBindings = {},
         .state = nullptr,
     };
+    // clang-format on
 }
 
 const WindowFactory& identityWindow()

@@ -71,6 +71,8 @@ WindowDefinition noticeWindowDefinition()
     state->precautionsLink.setDataArrivalHandler([link = &state->precautionsLink] { precautionsArrived(*link); });
     state->scheduleLink.setDataArrivalHandler([link = &state->scheduleLink] { scheduleArrived(*link); });
 
+    // The table keeps one line pair per control, as the window design lists them.
+    // clang-format off
     return WindowDefinition{
         .name = kNoticeWindowName,
         .caption = "",
@@ -96,6 +98,7 @@ WindowDefinition noticeWindowDefinition()
         .componentBindings = {},
         .state = state,
     };
+    // clang-format on
 }
 
 const WindowFactory& noticeWindow()
