@@ -348,7 +348,6 @@ protected:
             return;
 
         m_scenario.then("a rejected login", [] {
-            screenshot(kLoginWindowName, "login.png");
             click(kLoginWindowName, u"登录按钮"_s);
             EXPECT_EQ(examState().examineeNumber, kExamineeNumber);
         });
@@ -366,6 +365,7 @@ protected:
                 EXPECT_EQ(control<QLineEdit>(kLoginWindowName, u"身份证号输入框"_s)->text(), u"000000000000000000"_s);
                 EXPECT_TRUE(buttonEnabled(kLoginWindowName, u"登录按钮"_s));
                 typeInto(kLoginWindowName, u"身份证号输入框"_s, kIdCardNumber);
+                screenshot(kLoginWindowName, "login.png");
                 click(kLoginWindowName, u"登录按钮"_s);
             });
         m_scenario.then(
