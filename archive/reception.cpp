@@ -15,7 +15,6 @@ const Text receiveDirectory = "D:\\e1";
 constexpr std::uint32_t endRecordSignature = 0x06054b50;
 constexpr std::uint32_t centralHeaderSignature = 0x02014b50;
 constexpr std::size_t endRecordSize = 22;
-constexpr std::size_t tailLength = endRecordSize + 0xffff;
 
 std::uint16_t read16(const std::uint8_t* bytes)
 {
@@ -92,13 +91,43 @@ void ArchiveReception::append(const Bytes& arrival)
     }
     m_assembled += arrival.size();
 
-    if (arrival.size() >= tailLength) {
-        m_tail.assign(arrival.end() - static_cast<std::ptrdiff_t>(tailLength), arrival.end());
+    noteEndRecords(arrival);
+}
+
+// Every end record is found once, when its last byte arrives, and noted under the
+// position where it and its comment would end: the archive can only be complete when an
+// arrival ends right there. Scanning each byte once keeps an arrival's cost to its own
+// size, however many small arrivals the archive comes in.
+void ArchiveReception::noteEndRecords(const Bytes& arrival)
+{
+    // Notes the records that begin at [0, limit) of `bytes`, which begins at `start`.
+    auto scan = [this](const std::uint8_t* bytes, std::size_t size, std::size_t limit, std::uint64_t start) {
+        for (std::size_t i = 0; i < limit && i + endRecordSize <= size; ++i) {
+            if (bytes[i] != 0x50 || read32(bytes + i) != endRecordSignature)
+                continue;
+            std::uint64_t end = start + i + endRecordSize + read16(bytes + i + 20);
+            if (end >= m_assembled)
+                std::copy_n(bytes + i, endRecordSize, m_endRecords[end].begin());
+        }
+    };
+    std::uint64_t arrivalStart = m_assembled - arrival.size();
+
+    // A record's 22 bytes may straddle arrivals: the last 21 bytes before this arrival
+    // were kept for the records that begin in them.
+    Bytes joint = m_carry;
+    joint.insert(joint.end(), arrival.begin(),
+                 arrival.begin() + static_cast<std::ptrdiff_t>(std::min(arrival.size(), endRecordSize - 1)));
+    scan(joint.data(), joint.size(), m_carry.size(), arrivalStart - m_carry.size());
+    scan(arrival.data(), arrival.size(), arrival.size(), arrivalStart);
+
+    if (arrival.size() >= endRecordSize - 1) {
+        m_carry.assign(arrival.end() - static_cast<std::ptrdiff_t>(endRecordSize - 1), arrival.end());
     } else {
-        m_tail.insert(m_tail.end(), arrival.begin(), arrival.end());
-        if (m_tail.size() > tailLength)
-            m_tail.erase(m_tail.begin(), m_tail.end() - static_cast<std::ptrdiff_t>(tailLength));
+        m_carry.insert(m_carry.end(), arrival.begin(), arrival.end());
+        if (m_carry.size() > endRecordSize - 1)
+            m_carry.erase(m_carry.begin(), m_carry.end() - static_cast<std::ptrdiff_t>(endRecordSize - 1));
     }
+    m_endRecords.erase(m_endRecords.begin(), m_endRecords.lower_bound(m_assembled));
 }
 
 // Complete: an end record ends exactly at the last byte received, on one disk, and its
@@ -108,26 +137,20 @@ void ArchiveReception::append(const Bytes& arrival)
 // end an arrival) does not pass for the outer archive.
 bool ArchiveReception::isComplete() const
 {
-    if (m_tail.size() < endRecordSize)
+    auto found = m_endRecords.find(m_assembled);
+    if (found == m_endRecords.end())
         return false;
-    std::size_t last = m_tail.size() - endRecordSize;
-    for (std::size_t commentLength = 0; commentLength <= last && commentLength <= 0xffff; ++commentLength) {
-        const std::uint8_t* record = &m_tail[last - commentLength];
-        if (read32(record) != endRecordSignature || read16(record + 20) != commentLength)
-            continue;
-        std::uint64_t recordPosition = m_assembled - endRecordSize - commentLength;
-        std::uint64_t directorySize = read32(record + 12);
-        std::uint64_t directoryOffset = read32(record + 16);
-        if (read16(record + 4) != 0 || read16(record + 6) != 0 || directoryOffset + directorySize != recordPosition)
-            continue;
-        if (read16(record + 10) == 0)
-            return directorySize == 0;
-        std::uint8_t signature[4];
-        if (m_assembly->readAt(directoryOffset, signature, sizeof signature) == 4 &&
-            read32(signature) == centralHeaderSignature)
-            return true;
-    }
-    return false;
+    const std::uint8_t* record = found->second.data();
+    std::uint64_t recordPosition = m_assembled - endRecordSize - read16(record + 20);
+    std::uint64_t directorySize = read32(record + 12);
+    std::uint64_t directoryOffset = read32(record + 16);
+    if (read16(record + 4) != 0 || read16(record + 6) != 0 || directoryOffset + directorySize != recordPosition)
+        return false;
+    if (read16(record + 10) == 0)
+        return directorySize == 0;
+    std::uint8_t signature[4];
+    return m_assembly->readAt(directoryOffset, signature, sizeof signature) == 4 &&
+           read32(signature) == centralHeaderSignature;
 }
 
 void ArchiveReception::publish(const Text& examineeNumber)
@@ -136,7 +159,8 @@ void ArchiveReception::publish(const Text& examineeNumber)
     bool closed = m_assembly->close();
     m_assembly.reset();
     m_assembled = 0;
-    m_tail.clear();
+    m_carry.clear();
+    m_endRecords.clear();
 
     Text archivePath = "D:\\" + examineeNumber + ".zip";
     if (!closed || !isSafeExamineeNumber(examineeNumber) || !renameFile(assemblyPath, archivePath)) {
@@ -153,7 +177,8 @@ void ArchiveReception::discard()
     m_assembly.reset();
     removeFile(m_assemblyPath);
     m_assembled = 0;
-    m_tail.clear();
+    m_carry.clear();
+    m_endRecords.clear();
 }
 
 } // namespace examclient

@@ -7,7 +7,9 @@
 #include "app/text.h"
 #include "archive/filesystem.h"
 
+#include <array>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -17,8 +19,8 @@ class ZipComponent;
 
 // One per archive-link connection: the window creates it when the link connects and
 // drops it when the connection goes. The assembled bytes wait in a file next to the
-// examinee's archive (on drive D), so memory stays bounded by the 64 KiB tail that the
-// completion test looks at.
+// examinee's archive (on drive D); memory holds only the end records seen in the last
+// 64 KiB, which the completion test needs.
 class ArchiveReception final {
 public:
     explicit ArchiveReception(ZipComponent& component);
@@ -32,6 +34,7 @@ public:
 
 private:
     void append(const Bytes& arrival);
+    void noteEndRecords(const Bytes& arrival);
     bool isComplete() const;
     void publish(const Text& examineeNumber);
     void discard();
@@ -40,7 +43,11 @@ private:
     std::optional<FileHandle> m_assembly;
     Text m_assemblyPath;
     std::uint64_t m_assembled = 0;
-    std::vector<std::uint8_t> m_tail;
+    // The last bytes received that may begin an end-of-central-directory record.
+    Bytes m_carry;
+    // End records seen, by the position where they and their comment end.
+    using EndRecord = std::array<std::uint8_t, 22>;
+    std::map<std::uint64_t, EndRecord> m_endRecords;
     // Set when assembling failed (drive D missing, disk full): a byte went missing, so
     // nothing more of this connection can be told apart as an archive.
     bool m_broken = false;

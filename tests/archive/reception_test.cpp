@@ -110,6 +110,17 @@ TEST_F(ReceptionTest, ArchiveInAThousandChunksIsPublishedAndExtractedOnce)
     EXPECT_EQ(driveRootNames(), (std::vector<std::string>{"123", "123.zip", "e1"}));
 }
 
+TEST_F(ReceptionTest, ArchiveInArrivalsOfOneByte)
+{
+    Bytes archive = buildZip({fileEntry("a.txt", "one byte at a time")}, "comment");
+    ArchiveReception reception(m_component);
+    for (std::uint8_t byte : archive)
+        reception.receive(Bytes{byte}, "123");
+    EXPECT_EQ(m_drive.read("123.zip"), archive);
+    EXPECT_EQ(extractions(), 1);
+    EXPECT_EQ(m_drive.read("123/a.txt"), toBytes("one byte at a time"));
+}
+
 TEST_F(ReceptionTest, ArchivesOneAfterAnotherUseTheNumberOfTheirCompletion)
 {
     Bytes first = buildZip({fileEntry("one.txt", "1")});
