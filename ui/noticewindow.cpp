@@ -36,17 +36,10 @@ void precautionsArrived(ServerLink& precautionsLink)
         window->setText("考试注意事项编辑框", precautions);
 }
 
-// A schedule is the start time, "fg", and the duration in minutes. One without both
-// fields is not a schedule at all: it is dropped and the values stored before stay, so
-// that a garbled message cannot end the exam.
+// Each arrival is one whole schedule.
 void scheduleArrived(ServerLink& scheduleLink)
 {
-    const Text schedule = bytesToText(scheduleLink.receivedData());
-    const std::vector<Text> fields = splitText(schedule, "fg");
-    if (fields.size() < 2)
-        return;
-    examState().startTimeText = fields[0];
-    examState().durationText = fields[1];
+    storeSchedule(bytesToText(scheduleLink.receivedData()));
 }
 
 // Any click, ticking or clearing the box, enables "确定" for good.
@@ -64,6 +57,15 @@ void okClicked(Window& window)
 }
 
 } // namespace
+
+void storeSchedule(const Text& schedule)
+{
+    const std::vector<Text> fields = splitText(schedule, "fg");
+    if (fields.size() < 2)
+        return;
+    examState().startTimeText = fields[0];
+    examState().durationText = fields[1];
+}
 
 WindowDefinition noticeWindowDefinition()
 {
