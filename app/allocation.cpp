@@ -6,6 +6,7 @@
 // keep the library's own aligned functions, a matching pair of their own.
 #include "app/fatal.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -15,10 +16,23 @@ namespace {
 // memory; when even that fails there is no box to show, only the exit code.
 bool reportingFailure = false;
 
+// A test hook: EXAMCLIENT_TEST_ALLOCATION_LIMIT=N makes every request above N bytes
+// fail, so that a test can watch the real program meet a failed allocation. Read once;
+// getenv does not allocate.
+std::size_t allocationLimit()
+{
+    static const std::size_t limit = [] {
+        const char* text = std::getenv("EXAMCLIENT_TEST_ALLOCATION_LIMIT");
+        return text && *text ? static_cast<std::size_t>(std::strtoull(text, nullptr, 10)) : SIZE_MAX;
+    }();
+    return limit;
+}
+
 void* allocate(std::size_t size)
 {
     for (;;) {
-        if (void* memory = std::malloc(size ? size : 1))
+        void* memory = size <= allocationLimit() || reportingFailure ? std::malloc(size ? size : 1) : nullptr;
+        if (memory)
             return memory;
         if (std::new_handler handler = std::get_new_handler()) {
             handler();
