@@ -11,8 +11,7 @@ namespace examclient {
 // is the empty text without reading. Section and key match regardless of ASCII case;
 // blanks around the value and one pair of enclosing quotes are dropped; the value is
 // cut to 10239 bytes.
-Text readIniValue(std::string_view file, std::string_view section, std::string_view key,
-                  std::string_view defaultValue);
+Text readIniValue(std::string_view file, std::string_view section, std::string_view key, std::string_view defaultValue);
 
 // ServerIp and ServerPortText from config.ini into ExamState, and the login port
 // as a number (textToInteger of ServerPortText).

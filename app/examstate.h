@@ -8,11 +8,11 @@ namespace examclient {
 // Each field owns its text; storing a new value replaces the one before. Readers use
 // a field in place within one handler and never keep it across a nested loop.
 struct ExamState {
-    Text examineeNumber;  // ExamineeNumber: 考生号输入框 at the last login click
-    Text startTimeText;   // StartTimeText: member 1 of the last Schedule
-    Text durationText;    // DurationText: member 2 of the last Schedule
-    Text serverIp;        // ServerIp: config.ini [Server] IP
-    Text serverPortText;  // ServerPortText: config.ini [Server] Port
+    Text examineeNumber; // ExamineeNumber: 考生号输入框 at the last login click
+    Text startTimeText;  // StartTimeText: member 1 of the last Schedule
+    Text durationText;   // DurationText: member 2 of the last Schedule
+    Text serverIp;       // ServerIp: config.ini [Server] IP
+    Text serverPortText; // ServerPortText: config.ini [Server] Port
 };
 
 ExamState& examState();

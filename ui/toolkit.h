@@ -20,9 +20,9 @@ namespace examclient::ui {
 
 enum class ControlKind {
     Label,
-    LineEdit,      // single-line edit box
-    TextBox,       // multi-line, wrapped, read-only edit box with a vertical scroll bar
-    Button,        // push button that Enter does not press
+    LineEdit, // single-line edit box
+    TextBox,  // multi-line, wrapped, read-only edit box with a vertical scroll bar
+    Button,   // push button that Enter does not press
     CheckBox,
     PictureBox,    // draws its picture at natural size from the top-left, cropped
     PageContainer, // pages of controls without a tab strip
@@ -34,8 +34,8 @@ enum class ControlKind {
 enum class Alignment { Left, Centre };
 
 enum class BackgroundMode {
-    None,    // the system face colour
-    Tiled,   // the picture tiled from the control's (or window's) own top-left corner
+    None,  // the system face colour
+    Tiled, // the picture tiled from the control's (or window's) own top-left corner
     Stretched,
 };
 
@@ -58,24 +58,24 @@ struct ControlStyle {
     std::uint32_t textColour = 0x000000; // 0xRRGGBB
     int fontPixelHeight = 0;             // 0: the system's default GUI font
     Alignment alignment = Alignment::Left;
-    Background background{};             // labels: the panel picture, tiled
-    const char* picture = nullptr;       // picture boxes
+    Background background{};       // labels: the panel picture, tiled
+    const char* picture = nullptr; // picture boxes
 };
 
 // One row of a window's control table, in creation order. Every member after `kind` has a
 // default, so a row states only what differs.
 struct ControlDefinition {
-    const char* name;                   // GBK, the object name
+    const char* name; // GBK, the object name
     ControlKind kind;
-    const char* container = nullptr;    // nullptr: the window
-    int page = 0;                       // page of a page-container parent
+    const char* container = nullptr; // nullptr: the window
+    int page = 0;                    // page of a page-container parent
     Point at{};
     Size size{};
-    Text text{};                        // caption or content as created
+    Text text{}; // caption or content as created
     bool disabled = false;
-    int tabOrder = -1;                  // -1: takes no focus by Tab
+    int tabOrder = -1; // -1: takes no focus by Tab
     ControlStyle style{};
-    int pageCount = 0;                  // page containers
+    int pageCount = 0; // page containers
 };
 
 class Window;
@@ -103,12 +103,12 @@ struct ComponentBinding {
 // handlers share (links, components); it is destroyed with the window, after its
 // controls, so the window's links close when the window is destroyed.
 struct WindowDefinition {
-    std::string name{};      // ASCII, unique among open windows: "LoginWindow"
+    std::string name{}; // ASCII, unique among open windows: "LoginWindow"
     Text caption{};
     Size size{};
     Background background{};
     std::vector<ControlDefinition> controls{};
-    Handler created{};       // before the window is first shown
+    Handler created{}; // before the window is first shown
     std::vector<EventBinding> bindings{};
     std::vector<ComponentBinding> componentBindings{};
     std::shared_ptr<void> state{};
