@@ -1,4 +1,5 @@
 #include "archive/archivereader.h"
+#include "archive/littleendian.h"
 
 #include <unzip.h>
 
@@ -25,17 +26,6 @@ constexpr std::size_t endOfCentralDirectorySize = 22;
 constexpr std::size_t zip64LocatorSize = 20;
 // The end record is looked for where minizip looks: in the last 0xFFFF bytes.
 constexpr std::size_t endRecordSearchLength = 0xffff;
-
-std::uint16_t read16(const std::uint8_t* bytes)
-{
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-std::uint32_t read32(const std::uint8_t* bytes)
-{
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
 
 // Days from 1970-01-01 to a proleptic Gregorian date (Howard Hinnant's days_from_civil).
 std::int64_t daysFromCivil(std::int64_t year, unsigned month, unsigned day)

@@ -1,5 +1,6 @@
 #include "archive/reception.h"
 
+#include "archive/littleendian.h"
 #include "archive/zipcomponent.h"
 
 #include <algorithm>
@@ -15,17 +16,6 @@ const Text receiveDirectory = "D:\\e1";
 constexpr std::uint32_t endRecordSignature = 0x06054b50;
 constexpr std::uint32_t centralHeaderSignature = 0x02014b50;
 constexpr std::size_t endRecordSize = 22;
-
-std::uint16_t read16(const std::uint8_t* bytes)
-{
-    return static_cast<std::uint16_t>(bytes[0] | bytes[1] << 8);
-}
-
-std::uint32_t read32(const std::uint8_t* bytes)
-{
-    return static_cast<std::uint32_t>(bytes[0]) | static_cast<std::uint32_t>(bytes[1]) << 8 |
-           static_cast<std::uint32_t>(bytes[2]) << 16 | static_cast<std::uint32_t>(bytes[3]) << 24;
-}
 
 unsigned assemblyCounter = 0;
 
