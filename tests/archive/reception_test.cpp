@@ -3,7 +3,7 @@
 #include "archive/filesystem.h"
 #include "archive/zipcomponent.h"
 #include "tests/archive/testdrive.h"
-#include "tests/archive/zipwriter.h"
+#include "tools/zipwriter/zipwriter.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +16,10 @@
 namespace examclient {
 namespace {
 
-using testing::buildZip;
-using testing::fileEntry;
 using testing::TestDrive;
-using testing::toBytes;
+using zipwriter::buildZip;
+using zipwriter::fileEntry;
+using zipwriter::toBytes;
 
 namespace fs = std::filesystem;
 
@@ -73,7 +73,7 @@ TEST_F(ReceptionTest, OldReceiveFileKeepsItsContent)
 
 TEST_F(ReceptionTest, ArchiveInAThousandChunksIsPublishedAndExtractedOnce)
 {
-    std::vector<testing::ZipTestEntry> entries;
+    std::vector<zipwriter::ZipWriterEntry> entries;
     std::string text;
     for (int i = 0; text.size() < 300000; ++i)
         text += std::to_string(i * 31337) + "\n";

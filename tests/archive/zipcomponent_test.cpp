@@ -2,7 +2,7 @@
 
 #include "app/gbk.h"
 #include "tests/archive/testdrive.h"
-#include "tests/archive/zipwriter.h"
+#include "tools/zipwriter/zipwriter.h"
 
 #include <gtest/gtest.h>
 
@@ -17,12 +17,12 @@
 namespace examclient {
 namespace {
 
-using testing::buildZip;
-using testing::directoryEntry;
-using testing::fileEntry;
 using testing::TestDrive;
-using testing::toBytes;
-using testing::ZipTestEntry;
+using zipwriter::buildZip;
+using zipwriter::directoryEntry;
+using zipwriter::fileEntry;
+using zipwriter::toBytes;
+using zipwriter::ZipWriterEntry;
 
 namespace fs = std::filesystem;
 
@@ -36,7 +36,7 @@ protected:
         });
     }
 
-    int extract(const std::vector<ZipTestEntry>& entries)
+    int extract(const std::vector<ZipWriterEntry>& entries)
     {
         m_drive.write("123.zip", buildZip(entries));
         return m_component.extract("D:\\123.zip", "D:\\123");
@@ -92,7 +92,7 @@ TEST_F(ExtractTest, FileWithoutItsDirectoryFails)
 
 TEST_F(ExtractTest, UnreadableEntryEndsTheLeadingRun)
 {
-    ZipTestEntry unsupported = fileEntry("bad.txt", "data", 0);
+    ZipWriterEntry unsupported = fileEntry("bad.txt", "data", 0);
     unsupported.method = 12;
 
     EXPECT_EQ(extract({unsupported, fileEntry("after.txt", "x")}), 1);
@@ -112,11 +112,11 @@ TEST_F(ExtractTest, UnreadableEntryEndsTheLeadingRun)
 
 TEST_F(ExtractTest, LocalHeaderDisagreeingWithCentralRecordIsUnreadable)
 {
-    ZipTestEntry otherMethod = fileEntry("b.txt", "data");
+    ZipWriterEntry otherMethod = fileEntry("b.txt", "data");
     otherMethod.localMethod = 0;
-    ZipTestEntry otherName = fileEntry("c.txt", "data");
+    ZipWriterEntry otherName = fileEntry("c.txt", "data");
     otherName.localNameLength = 4;
-    for (const ZipTestEntry& broken : {otherMethod, otherName}) {
+    for (const ZipWriterEntry& broken : {otherMethod, otherName}) {
         fs::remove_all(m_drive.host("123"));
         EXPECT_EQ(extract({fileEntry("a.txt", "a"), broken}), 1) << broken.name;
         EXPECT_TRUE(m_drive.exists("123/a.txt"));
@@ -221,7 +221,7 @@ TEST_F(ExtractTest, ReadOnlyFileIsReplacedAndEndsNormal)
 {
     m_drive.write("123/x.txt", toBytes("old old old"));
     chmod(m_drive.host("123/x.txt").c_str(), 0444);
-    ZipTestEntry windowsEntry = fileEntry("x.txt", "new");
+    ZipWriterEntry windowsEntry = fileEntry("x.txt", "new");
     windowsEntry.externalAttributes = 0; // written on Windows: read-only here
     EXPECT_EQ(extract({windowsEntry}), 1);
     EXPECT_EQ(content("123/x.txt"), "new");
@@ -239,21 +239,21 @@ TEST_F(ExtractTest, FileTimes)
         std::int64_t access;
     };
     const std::uint16_t validDate = (36 << 9) | (5 << 5) | 1;
-    Bytes afterLongBlock = testing::extraBlock(0x7075, Bytes(300, 'x'));
-    Bytes ut = testing::timestampBlock(3, {1000000000, 1100000000});
+    Bytes afterLongBlock = zipwriter::extraBlock(0x7075, Bytes(300, 'x'));
+    Bytes ut = zipwriter::timestampBlock(3, {1000000000, 1100000000});
     afterLongBlock.insert(afterLongBlock.end(), ut.begin(), ut.end());
-    Bytes truncated = testing::timestampBlock(7, {1000000000}); // announces three, holds one
+    Bytes truncated = zipwriter::timestampBlock(7, {1000000000}); // announces three, holds one
     const Case cases[] = {
         {"DOS time as UTC", {}, validDate, dosInstant, dosInstant},
-        {"UT modification only", testing::timestampBlock(1, {1234567890}), validDate, 1234567890, dosInstant},
+        {"UT modification only", zipwriter::timestampBlock(1, {1234567890}), validDate, 1234567890, dosInstant},
         {"UT modification and access", ut, validDate, 1000000000, 1100000000},
         {"UT after a 300-byte block", afterLongBlock, validDate, 1000000000, 1100000000},
         {"UT shorter than its flags", truncated, validDate, 1000000000, dosInstant},
-        {"UT before 1970", testing::timestampBlock(1, {-86400}), validDate, -86400, dosInstant},
+        {"UT before 1970", zipwriter::timestampBlock(1, {-86400}), validDate, -86400, dosInstant},
         {"first UT block wins",
          [&] {
-             Bytes two = testing::timestampBlock(1, {2000});
-             Bytes second = testing::timestampBlock(1, {3000});
+             Bytes two = zipwriter::timestampBlock(1, {2000});
+             Bytes second = zipwriter::timestampBlock(1, {3000});
              two.insert(two.end(), second.begin(), second.end());
              return two;
          }(),
@@ -261,7 +261,7 @@ TEST_F(ExtractTest, FileTimes)
     };
     for (const Case& c : cases) {
         fs::remove_all(m_drive.host("123"));
-        ZipTestEntry entry = fileEntry("t.txt", "t");
+        ZipWriterEntry entry = fileEntry("t.txt", "t");
         entry.localExtra = c.localExtra;
         entry.dosDate = c.dosDate;
         EXPECT_EQ(extract({entry}), 1) << c.label;
@@ -272,7 +272,7 @@ TEST_F(ExtractTest, FileTimes)
 
     // A DOS date that is no date leaves the time the file was written.
     fs::remove_all(m_drive.host("123"));
-    ZipTestEntry invalid = fileEntry("t.txt", "t");
+    ZipWriterEntry invalid = fileEntry("t.txt", "t");
     invalid.dosDate = (36 << 9) | (13 << 5) | 1; // month 13
     EXPECT_EQ(extract({invalid}), 1);
     EXPECT_GT(status("123/t.txt").st_mtim.tv_sec, 1600000000);
@@ -313,17 +313,17 @@ TEST_F(ExtractTest, ExistingSymbolicLinksAreNeverFollowed)
 
 TEST_F(ExtractTest, DataThatDoesNotCheckOutFailsTheEntry)
 {
-    ZipTestEntry shortStored = fileEntry("short.txt", "only this", 0);
+    ZipWriterEntry shortStored = fileEntry("short.txt", "only this", 0);
     shortStored.uncompressedSize = 100;
-    ZipTestEntry shortDeflated = fileEntry("short.txt", "only this", 8);
+    ZipWriterEntry shortDeflated = fileEntry("short.txt", "only this", 8);
     shortDeflated.uncompressedSize = 100;
-    ZipTestEntry badCrc = fileEntry("short.txt", "data", 8);
+    ZipWriterEntry badCrc = fileEntry("short.txt", "data", 8);
     badCrc.crc = 0x12345678;
-    ZipTestEntry encrypted = fileEntry("secret.txt", "cipher", 0);
+    ZipWriterEntry encrypted = fileEntry("secret.txt", "cipher", 0);
     encrypted.flags = 1;
     struct Case {
         const char* label;
-        ZipTestEntry entry;
+        ZipWriterEntry entry;
         bool written;
     };
     const Case cases[] = {
@@ -356,18 +356,18 @@ TEST_F(ExtractTest, NamesAreReadByTheirOwnEncoding)
     const std::string chineseUtf8 = "\xe4\xb8\xad\xe6\x96\x87.txt"; // 中文.txt
     Text chineseGbk;
     ASSERT_TRUE(utf8ToGbkExact(chineseUtf8, chineseGbk));
-    ZipTestEntry utf8 = fileEntry(chineseUtf8, "utf8");
+    ZipWriterEntry utf8 = fileEntry(chineseUtf8, "utf8");
     utf8.flags = 0x0800;
-    ZipTestEntry gbk = fileEntry("sub/" + chineseGbk, "gbk");
+    ZipWriterEntry gbk = fileEntry("sub/" + chineseGbk, "gbk");
     // A GBK character whose trail byte is 0x5C ("\") is one character, no separator.
-    ZipTestEntry trail = fileEntry("\x81\x5c.txt", "trail");
+    ZipWriterEntry trail = fileEntry("\x81\x5c.txt", "trail");
 
     EXPECT_EQ(extract({utf8, directoryEntry("sub/"), gbk, trail}), 1);
     EXPECT_EQ(content("123/" + chineseUtf8), "utf8");
     EXPECT_EQ(content("123/sub/" + chineseUtf8), "gbk");
     EXPECT_EQ(content("123/" + gbkToUtf8("\x81\x5c") + ".txt"), "trail");
 
-    ZipTestEntry notUtf8 = fileEntry("\xff\xfe.txt", "x");
+    ZipWriterEntry notUtf8 = fileEntry("\xff\xfe.txt", "x");
     notUtf8.flags = 0x0800;
     EXPECT_EQ(extract({notUtf8}), 0);
     EXPECT_EQ(m_component.lastFailure(), ExtractFailure::UnsafeName);
@@ -380,7 +380,7 @@ TEST_F(ExtractTest, LongNamesAreHandledWithoutTruncation)
     EXPECT_EQ(m_component.lastFailure(), ExtractFailure::FileNotWritten);
 
     // 5,000 bytes in 200-byte components: longer than the host's whole-path limit, fine.
-    std::vector<ZipTestEntry> entries;
+    std::vector<ZipWriterEntry> entries;
     std::string path;
     while (path.size() < 5000) {
         path += std::string(199, 'd') + "/";
@@ -408,9 +408,9 @@ TEST_F(ExtractTest, SameTreeAndTimesAsInfoZipUnzip)
     std::string text;
     for (int i = 0; text.size() < 70000; ++i)
         text += "line " + std::to_string(i) + "\n";
-    ZipTestEntry stamped = fileEntry("docs/stamped.txt", text);
-    stamped.localExtra = testing::timestampBlock(3, {1500000000, 1500000100});
-    ZipTestEntry dated = fileEntry("docs/dated.txt", "dated", 0);
+    ZipWriterEntry stamped = fileEntry("docs/stamped.txt", text);
+    stamped.localExtra = zipwriter::timestampBlock(3, {1500000000, 1500000100});
+    ZipWriterEntry dated = fileEntry("docs/dated.txt", "dated", 0);
     dated.dosDate = (40 << 9) | (12 << 5) | 31;  // 2020-12-31
     dated.dosTime = (23 << 11) | (59 << 5) | 29; // 23:59:58
     m_drive.write("ref.zip", buildZip({directoryEntry("docs/"), stamped, dated, directoryEntry("docs/empty/"),

@@ -1,6 +1,6 @@
 // Writes the fuzzer's seed corpus: small crafted archives, one per file, into the
 // directory named on the command line.
-#include "tests/archive/zipwriter.h"
+#include "tools/zipwriter/zipwriter.h"
 
 #include <filesystem>
 #include <fstream>
@@ -8,7 +8,7 @@
 #include <vector>
 
 using namespace examclient;
-using namespace examclient::testing;
+using namespace examclient::zipwriter;
 
 int main(int argc, char** argv)
 {
@@ -17,22 +17,22 @@ int main(int argc, char** argv)
     std::filesystem::path directory = argv[1];
     std::filesystem::create_directories(directory);
 
-    ZipTestEntry stamped = fileEntry("t.txt", "timed");
+    ZipWriterEntry stamped = fileEntry("t.txt", "timed");
     stamped.localExtra = extraBlock(0x7075, Bytes(20, 'x'));
     Bytes ut = timestampBlock(7, {1000000000, 1100000000, 1200000000});
     stamped.localExtra.insert(stamped.localExtra.end(), ut.begin(), ut.end());
-    ZipTestEntry utf8 = fileEntry("\xe4\xb8\xad.txt", "utf8");
+    ZipWriterEntry utf8 = fileEntry("\xe4\xb8\xad.txt", "utf8");
     utf8.flags = 0x0800;
-    ZipTestEntry badCrc = fileEntry("crc.txt", "data");
+    ZipWriterEntry badCrc = fileEntry("crc.txt", "data");
     badCrc.crc = 1;
-    ZipTestEntry shortData = fileEntry("short.txt", "short", 0);
+    ZipWriterEntry shortData = fileEntry("short.txt", "short", 0);
     shortData.uncompressedSize = 50;
-    ZipTestEntry odd = fileEntry("odd.txt", "odd", 0);
+    ZipWriterEntry odd = fileEntry("odd.txt", "odd", 0);
     odd.method = 12;
-    ZipTestEntry windows = fileEntry("ro.txt", "read-only");
+    ZipWriterEntry windows = fileEntry("ro.txt", "read-only");
     windows.externalAttributes = 0x21;
 
-    const std::vector<std::vector<ZipTestEntry>> archives = {
+    const std::vector<std::vector<ZipWriterEntry>> archives = {
         {directoryEntry("a/"), fileEntry("a/b.txt", "hello hello hello")},
         {fileEntry("one.txt", std::string(3000, 'x'), 8), fileEntry("two.txt", "stored", 0)},
         {stamped, utf8, windows},

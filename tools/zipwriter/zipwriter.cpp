@@ -1,8 +1,8 @@
-#include "tests/archive/zipwriter.h"
+#include "tools/zipwriter/zipwriter.h"
 
 #include <zlib.h>
 
-namespace examclient::testing {
+namespace examclient::zipwriter {
 namespace {
 
 void put16(Bytes& out, std::uint32_t value)
@@ -46,18 +46,18 @@ Bytes toBytes(const std::string& text)
     return Bytes(text.begin(), text.end());
 }
 
-ZipTestEntry directoryEntry(std::string name)
+ZipWriterEntry directoryEntry(std::string name)
 {
-    ZipTestEntry entry;
+    ZipWriterEntry entry;
     entry.name = std::move(name);
     entry.method = 0;
     entry.externalAttributes = (040755u << 16) | 0x10;
     return entry;
 }
 
-ZipTestEntry fileEntry(std::string name, std::string content, std::uint16_t method)
+ZipWriterEntry fileEntry(std::string name, std::string content, std::uint16_t method)
 {
-    ZipTestEntry entry;
+    ZipWriterEntry entry;
     entry.name = std::move(name);
     entry.data = toBytes(content);
     entry.method = method;
@@ -81,11 +81,11 @@ Bytes timestampBlock(std::uint8_t flags, const std::vector<std::int32_t>& times)
     return extraBlock(0x5455, data);
 }
 
-Bytes buildZip(const std::vector<ZipTestEntry>& entries, const std::string& comment, const Bytes& prefix)
+Bytes buildZip(const std::vector<ZipWriterEntry>& entries, const std::string& comment, const Bytes& prefix)
 {
     Bytes out = prefix;
     Bytes central;
-    for (const ZipTestEntry& entry : entries) {
+    for (const ZipWriterEntry& entry : entries) {
         auto offset = static_cast<std::uint32_t>(out.size() - prefix.size());
         Bytes stored = entry.method == 8 ? deflateRaw(entry.data) : entry.data;
         std::uint32_t crc = entry.crc.value_or(
@@ -111,7 +111,7 @@ Bytes buildZip(const std::vector<ZipTestEntry>& entries, const std::string& comm
 
         // Central directory header, APPNOTE 4.3.12.
         put32(central, 0x02014b50);
-        put16(central, (3 << 8) | 20); // made on Unix
+        put16(central, entry.versionMadeBy);
         put16(central, 20);
         put16(central, entry.flags);
         put16(central, entry.method);
@@ -146,4 +146,4 @@ Bytes buildZip(const std::vector<ZipTestEntry>& entries, const std::string& comm
     return out;
 }
 
-} // namespace examclient::testing
+} // namespace examclient::zipwriter
